@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QWidget>
+
+namespace forms {
+
+// Closes window the ordinary way (its unload handler runs) when the process
+// is asked to end with SIGTERM, SIGINT or SIGHUP: a logout or a service stop
+// must not lose what the window saves when it closes.
+void closeOnSignals(QWidget* window);
+
+}  // namespace forms

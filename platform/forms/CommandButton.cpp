@@ -1,0 +1,19 @@
+#include "forms/CommandButton.h"
+
+#include "forms/EventDispatch.h"
+
+namespace forms {
+
+CommandButton::CommandButton(QWidget* form, const QString& name)
+    : Control(new QPushButton(form), name) {
+    button()->setAutoDefault(false);
+    QObject::connect(button(), &QPushButton::clicked, button(), [this] {
+        if (Click) dispatch(Click);
+    });
+}
+
+QString CommandButton::Caption() const { return button()->text(); }
+
+void CommandButton::setCaption(const QString& caption) { button()->setText(caption); }
+
+}  // namespace forms

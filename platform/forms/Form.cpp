@@ -1,0 +1,70 @@
+#include "forms/Form.h"
+
+#include <QCloseEvent>
+
+#include "forms/Control.h"
+#include "forms/EventDispatch.h"
+#include "forms/Menu.h"
+#include "forms/Twips.h"
+
+namespace forms {
+
+Form::Form(const QString& name, float clientWidth, float clientHeight)
+    : m_clientWidth(clientWidth), m_outerHeight(clientHeight) {
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    applyHeight();
+}
+
+void Form::setHeight(float twips) {
+    m_outerHeight = twips;
+    applyHeight();
+}
+
+void Form::applyHeight() {
+    const int client = std::max(1, twipsToPixels(m_outerHeight) - m_frameExtra);
+    setFixedSize(twipsToPixels(m_clientWidth), client);
+}
+
+void Form::Show() {
+    if (!m_loaded) {
+        m_loaded = true;
+        if (Load) dispatch(Load);
+    }
+    show();
+}
+
+void Form::PopupMenu(Menu& menu) { menu.popup(); }
+
+void Form::setTabOrder(std::initializer_list<Control*> order) {
+    const Control* previous = nullptr;
+    for (const Control* control : order) {
+        if (previous) QWidget::setTabOrder(previous->widget(), control->widget());
+        previous = control;
+    }
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    int cancel = 0;
+    if (Unload) dispatch([&] { Unload(cancel); });
+    if (cancel) event->ignore();
+    else event->accept();
+}
+
+void Form::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    moveEvent(nullptr);
+}
+
+void Form::moveEvent(QMoveEvent* event) {
+    if (event) QWidget::moveEvent(event);
+    // The window manager frames the window after it is mapped; once the
+    // frame is known, the client area is what is left of the outer height.
+    const int extra = frameGeometry().height() - geometry().height();
+    if (extra != m_frameExtra && extra >= 0) {
+        m_frameExtra = extra;
+        applyHeight();
+    }
+}
+
+}  // namespace forms

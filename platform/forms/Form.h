@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+#include <functional>
+#include <initializer_list>
+
+namespace forms {
+
+class Control;
+class Menu;
+
+// A top-level window whose controls are placed in twips. Its Height is the
+// outer height, frame and title bar included; its width is fixed.
+class Form : public QWidget {
+public:
+    Form(const QString& name, float clientWidth, float clientHeight);
+
+    QString Caption() const { return windowTitle(); }
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+
+    // Outer height in twips, read back as assigned.
+    float Height() const { return m_outerHeight; }
+    void setHeight(float twips);
+    // Client width in twips; the window cannot be resized.
+    float ScaleWidth() const { return m_clientWidth; }
+
+    void setIcon(const QIcon& icon) { setWindowIcon(icon); }
+
+    // Runs Load once, then shows the window.
+    void Show();
+
+    // Opens menu as a popup at the pointer (a modal loop until it closes).
+    void PopupMenu(Menu& menu);
+
+    // Chains the keyboard focus through these controls in this order.
+    void setTabOrder(std::initializer_list<Control*> order);
+
+    std::function<void()> Load;
+    // Cancel: set it to non-zero to keep the window open.
+    std::function<void(int& cancel)> Unload;
+
+    // Pixels the frame and title bar add to the height (0 until the window
+    // system has framed the window).
+    int frameExtra() const { return m_frameExtra; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void applyHeight();
+
+    float m_clientWidth;
+    float m_outerHeight;
+    int m_frameExtra = 0;
+    bool m_loaded = false;
+};
+
+}  // namespace forms

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QColor>
+#include <QListWidget>
+#include <functional>
+
+#include "forms/Control.h"
+
+namespace forms {
+
+// Mouse buttons as event handlers receive them.
+namespace button {
+constexpr int Left = 1;
+constexpr int Right = 2;
+constexpr int Middle = 4;
+}  // namespace button
+
+// An unsorted list of texts with at most one selected entry.
+class ListBox : public Control {
+public:
+    // The most entries a list holds; its counts are 16-bit.
+    static constexpr int kMaxEntries = 32767;
+
+    ListBox(QWidget* form, const QString& name);
+
+    // Appends an entry, or inserts it before index. A full list refuses with
+    // error 7 and keeps what it has; an index outside 0..ListCount is error 5.
+    void AddItem(const QString& text, int index = -1);
+    // Removes entry index; an index outside the list is error 5.
+    void RemoveItem(int index);
+    void Clear();
+
+    int ListCount() const;
+    // Entry index; past the end it reads as empty text, below 0 it is
+    // error 381.
+    QString List(int index) const;
+    // The selected entry's index, or -1 when none is selected.
+    int ListIndex() const;
+    // Selects entry index, or nothing for -1; other numbers are error 380.
+    void setListIndex(int index);
+    // The selected entry's text, or empty text when none is selected.
+    QString Text() const;
+    bool Selected(int index) const;
+    void setSelected(int index, bool selected);
+
+    void setBackColor(const QColor& color);
+    void setForeColor(const QColor& color);
+
+    std::function<void()> DblClick;
+    // button, shift, x, y (twips, in the list's own coordinates).
+    std::function<void(int, int, float, float)> MouseDown;
+
+    QListWidget* list() const { return static_cast<QListWidget*>(widget()); }
+
+private:
+    class View;
+};
+
+}  // namespace forms

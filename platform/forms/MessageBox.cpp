@@ -1,0 +1,29 @@
+#include "forms/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "forms/App.h"
+
+namespace forms {
+
+int MsgBox(const QString& prompt, MsgBoxStyle style, const QString& title) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("MsgBox"));
+    box.setWindowTitle(title.isEmpty() ? App::Title() : title);
+    box.setText(prompt);
+    box.setTextFormat(Qt::PlainText);
+    const int icon = int(style) & 0x70;
+    box.setIcon(icon == int(MsgBoxStyle::Critical)        ? QMessageBox::Critical
+                : icon == int(MsgBoxStyle::Exclamation) ? QMessageBox::Warning
+                : icon == int(MsgBoxStyle::Information) ? QMessageBox::Information
+                                                        : QMessageBox::NoIcon);
+    QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return vbOK;
+}
+
+}  // namespace forms

@@ -1,0 +1,118 @@
+// The window as designed: every control's place, size, caption, colours and
+// font, in twips, and the wiring of its events to Form1's handlers.
+#include <QFont>
+
+#include "Form1.h"
+
+namespace {
+const QColor kStripBlue(128, 128, 255);
+const QColor kClockGreen(0, 192, 0);
+const QColor kBoxGrey(192, 192, 192);
+const QColor kTrackPink(255, 128, 255);
+
+QFont clockFont() {
+    // A fixed-pitch face of 9 points stands in for the terminal font.
+    QFont font(QStringLiteral("Monospace"), 9);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+}  // namespace
+
+Form1::Form1()
+    : forms::Form(QStringLiteral("Form1"), 3510, 4290),
+      Label1(this, QStringLiteral("Label1")),
+      Label3(this, QStringLiteral("Label3")),
+      Label4(this, QStringLiteral("Label4")),
+      Label2(this, QStringLiteral("Label2")),
+      Label5(this, QStringLiteral("Label5")),
+      Picture1(this, QStringLiteral("Picture1")),
+      HScroll1(this, QStringLiteral("HScroll1")),
+      Line1(this, QStringLiteral("Line1")),
+      Command6(this, QStringLiteral("Command6")),
+      Command2(this, QStringLiteral("Command2")),
+      Command3(this, QStringLiteral("Command3")),
+      Command5(this, QStringLiteral("Command5")),
+      Command4(this, QStringLiteral("Command4")),
+      Command1(this, QStringLiteral("Command1")),
+      Command7(this, QStringLiteral("Command7")),
+      Command8(this, QStringLiteral("Command8")),
+      List1(this, QStringLiteral("List1")),
+      Timer1(QStringLiteral("Timer1")),
+      Timer2(QStringLiteral("Timer2")),
+      caidna(QStringLiteral("caidna"), QStringLiteral("caidan")),
+      add(caidna.addItem(QStringLiteral("add"), QStringLiteral("添加"))),
+      del(caidna.addItem(QStringLiteral("del"), QStringLiteral("删除"))),
+      delt(caidna.addItem(QStringLiteral("delt"), QStringLiteral("删除其余"))) {
+    setCaption(QStringLiteral("ravelle"));
+    setIcon(QIcon(QStringLiteral(":/ravelle/ravelle.xpm")));
+
+    Label1.Move(8, 0, 3495, 375);
+    Label1.setBackColor(kStripBlue);
+
+    Label3.Move(420, 75, 3000, 255);
+    Label3.setBackColor(kStripBlue);
+    Label3.setForeColor(palette().color(QPalette::WindowText));
+    Label3.setCaption(QStringLiteral("ravelle V1.3 ravelle 项目组 编于2004年3月"));
+
+    Label4.Move(4350, 75, 3000, 178);
+    Label4.setBackColor(kStripBlue);
+
+    Label2.Move(8, 480, 735, 255);
+    Label2.setBackColor(kStripBlue);
+    Label2.setForeColor(kClockGreen);
+    Label2.setFont(clockFont());
+    Label2.setCaption(QStringLiteral("00:00"));
+
+    // The elapsed-seconds count lives here, never shown.
+    Label5.Move(1200, 840, 375, 135);
+    Label5.setVisible(false);
+
+    Picture1.Move(980, 480, 280, 280);
+    Picture1.setBackColor(kBoxGrey);
+
+    HScroll1.Move(1340, 480, 2055, 220);
+    HScroll1.setMin(0);
+    HScroll1.setMax(32767);
+    HScroll1.setSmallChange(1);
+    HScroll1.setLargeChange(1);
+
+    Line1.setEnds(100, 1100, 3360, 1100);
+    Line1.setBorderColor(kTrackPink);
+
+    // The progress marker: a captionless button that slides along Line1.
+    Command6.Move(80, 1000, 135, 180);
+
+    Command2.Move(80, 1320, 615, 255);
+    Command2.setCaption(QStringLiteral("播放"));
+    Command3.Move(690, 1320, 615, 255);
+    Command3.setCaption(QStringLiteral("暂停"));
+    Command5.Move(690, 1320, 615, 255);
+    Command5.setCaption(QStringLiteral("继续"));
+    Command4.Move(1305, 1320, 615, 255);
+    Command4.setCaption(QStringLiteral("停止"));
+    Command1.Move(2640, 1320, 615, 255);
+    Command1.setCaption(QStringLiteral("打开"));
+    Command7.Move(3255, 1320, 242, 255);
+    Command7.setCaption(QStringLiteral("↓"));
+    Command8.Move(3255, 1320, 242, 255);
+    Command8.setCaption(QStringLiteral("↑"));
+
+    List1.Move(68, 1800, 3375, 2400);
+    List1.setBackColor(kStripBlue);
+    List1.setForeColor(Qt::black);
+
+    Timer1.setInterval(50);
+    Timer1.setEnabled(true);
+    Timer2.setInterval(1000);
+    Timer2.setEnabled(false);
+
+    setTabOrder({&List1, &Command1, &Command2, &Command3, &Command4, &Command5, &Command6,
+                 &HScroll1, &Command7, &Command8});
+
+    Load = [this] { Form_Load(); };
+    Unload = [this](int& cancel) { Form_Unload(cancel); };
+}
+
+Form1::~Form1() = default;

@@ -1,0 +1,236 @@
+// Controls as the handlers rely on them: flags read back as assigned, the
+// scroll bar's nested Change, timers that keep their countdown, a list box
+// that a right click leaves alone, and a form sized by its outer height.
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "forms/CommandButton.h"
+#include "forms/EventDispatch.h"
+#include "forms/Form.h"
+#include "forms/HScrollBar.h"
+#include "forms/ListBox.h"
+#include "forms/PictureBox.h"
+#include "forms/Timer.h"
+
+using forms::RuntimeError;
+
+namespace {
+int errorNumberOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QPoint rowCentre(QListWidget* list, int row) {
+    return list->visualItemRect(list->item(row)).center();
+}
+}  // namespace
+
+TEST(Control, FlagsAndPlacesReadBackAsAssigned) {
+    forms::Form form(QStringLiteral("Form1"), 3510, 4290);
+    forms::CommandButton button(&form, QStringLiteral("Command6"));
+    button.Move(80, 1000, 135, 180);
+    button.setLeft(895);
+    EXPECT_FLOAT_EQ(button.Left(), 895);
+    // 895 twips is 59.67 pixels: the widget sits on the nearest pixel.
+    EXPECT_EQ(button.widget()->geometry(), QRect(60, 67, 9, 12));
+
+    // The form is not shown, so nothing is on screen; the flags still read
+    // what was assigned.
+    EXPECT_TRUE(button.Visible());
+    button.setVisible(false);
+    EXPECT_FALSE(button.Visible());
+    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), forms::err::InvalidProcedureCall);
+    button.setVisible(true);
+    button.setEnabled(false);
+    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), forms::err::InvalidProcedureCall);
+    button.setEnabled(true);
+    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), 0);
+    EXPECT_EQ(button.widget()->objectName(), QStringLiteral("Command6"));
+}
+
+TEST(Form, HeightIsTheOuterHeightAndCloseRaisesUnload) {
+    forms::Form form(QStringLiteral("Form1"), 3510, 4290);
+    form.setHeight(2100);
+    form.Show();
+    EXPECT_FLOAT_EQ(form.Height(), 2100);
+    EXPECT_EQ(form.frameGeometry().height(), 140);
+    EXPECT_EQ(form.width(), 234);
+
+    int unloads = 0;
+    form.Unload = [&](int& cancel) { cancel = ++unloads == 1; };
+    form.close();
+    EXPECT_TRUE(form.isVisible()) << "a set cancel flag keeps the window open";
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(unloads, 2);
+}
+
+TEST(HScrollBar, AssignmentRaisesChangeNestedOnlyWhenTheValueChanges) {
+    QWidget form;
+    forms::HScrollBar bar(&form, QStringLiteral("HScroll1"));
+    bar.setMax(32767);
+    std::vector<int> seen;
+    bool assigning = false;
+    bar.Change = [&] {
+        EXPECT_TRUE(assigning) << "Change must run before the assignment returns";
+        seen.push_back(bar.Value());
+    };
+    assigning = true;
+    bar.setValue(10000);
+    bar.setValue(10000);
+    bar.setValue(0);
+    assigning = false;
+    EXPECT_EQ(seen, (std::vector<int>{10000, 0}));
+    EXPECT_EQ(errorNumberOf([&] { bar.setValue(32768); }), forms::err::InvalidPropertyValue);
+    EXPECT_EQ(errorNumberOf([&] { bar.setValue(-1); }), forms::err::InvalidPropertyValue);
+    EXPECT_EQ(bar.Value(), 0);
+
+    // An error in the handler reaches the code that assigned.
+    bar.Change = [] { forms::raiseError(forms::err::Overflow); };
+    EXPECT_EQ(errorNumberOf([&] { bar.setValue(5); }), forms::err::Overflow);
+}
+
+TEST(HScrollBar, UserStepsRaiseChangeAndADragReportsOnlyAtRelease) {
+    QWidget form;
+    forms::HScrollBar bar(&form, QStringLiteral("HScroll1"));
+    bar.Move(0, 0, 2055, 220);
+    bar.setMax(100);
+    form.show();
+    std::vector<int> changes;
+    int scrolls = 0;
+    bar.Change = [&] { changes.push_back(bar.Value()); };
+    bar.Scroll = [&] { ++scrolls; };
+
+    // The right arrow sits at the bar's right end.
+    QTest::mouseClick(bar.bar(), Qt::LeftButton, {}, QPoint(bar.bar()->width() - 3, 5));
+    EXPECT_EQ(changes, (std::vector<int>{1}));
+
+    // Moving the thumb as a drag would: Scroll while it moves, one Change at
+    // the release.
+    bar.bar()->setSliderDown(true);
+    bar.bar()->setSliderPosition(40);
+    bar.bar()->setSliderPosition(60);
+    EXPECT_EQ(changes.size(), 1u);
+    bar.bar()->setSliderDown(false);
+    EXPECT_EQ(changes, (std::vector<int>{1, 60}));
+}
+
+TEST(Timer, SwitchingOnARunningTimerKeepsItsCountdown) {
+    forms::Timer timer(QStringLiteral("Timer2"));
+    timer.setInterval(1000);
+    timer.setEnabled(false);
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.fire();
+    EXPECT_EQ(ticks, 0) << "a switched-off timer does not tick";
+
+    timer.setEnabled(true);
+    const int countdown = timer.countdownId();
+    ASSERT_TRUE(timer.running());
+    timer.setEnabled(true);
+    timer.setEnabled(true);
+    EXPECT_EQ(timer.countdownId(), countdown);
+    timer.fire();
+    EXPECT_EQ(ticks, 1);
+
+    timer.setEnabled(false);
+    EXPECT_FALSE(timer.running());
+    timer.setEnabled(true);
+    EXPECT_TRUE(timer.running());
+}
+
+TEST(Timer, ARealCountdownRaisesTheEvent) {
+    forms::Timer timer(QStringLiteral("Timer1"));
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.setInterval(10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
+}
+
+class ListBoxTest : public ::testing::Test {
+protected:
+    ListBoxTest() : list(&form, QStringLiteral("List1")) {
+        list.Move(0, 0, 3375, 2400);
+        for (const char* entry : {"/a/one.mp3", "/a/two.mp3", "/a/three.mp3"})
+            list.AddItem(QString::fromUtf8(entry));
+        form.show();
+    }
+    QWidget form;
+    forms::ListBox list;
+};
+
+TEST_F(ListBoxTest, ARightClickNeitherSelectsNorMovesTheSelection) {
+    std::vector<int> buttons;
+    list.MouseDown = [&](int button, int, float, float) { buttons.push_back(button); };
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(list.Text(), QString());
+
+    QTest::mouseClick(list.list()->viewport(), Qt::RightButton, {}, rowCentre(list.list(), 2));
+    EXPECT_EQ(list.ListIndex(), -1);
+
+    QTest::mouseClick(list.list()->viewport(), Qt::LeftButton, {}, rowCentre(list.list(), 0));
+    EXPECT_EQ(list.ListIndex(), 0);
+    QTest::mouseClick(list.list()->viewport(), Qt::RightButton, {}, rowCentre(list.list(), 1));
+    EXPECT_EQ(list.ListIndex(), 0);
+    EXPECT_EQ(list.Text(), QStringLiteral("/a/one.mp3"));
+    EXPECT_EQ(buttons, (std::vector<int>{forms::button::Right, forms::button::Left,
+                                         forms::button::Right}));
+}
+
+TEST_F(ListBoxTest, ADoubleClickRaisesDblClickOnTheEntryItSelects) {
+    int doubleClicks = 0;
+    list.DblClick = [&] {
+        ++doubleClicks;
+        EXPECT_EQ(list.Text(), QStringLiteral("/a/two.mp3"));
+    };
+    QTest::mouseDClick(list.list()->viewport(), Qt::LeftButton, {}, rowCentre(list.list(), 1));
+    EXPECT_EQ(doubleClicks, 1);
+}
+
+TEST_F(ListBoxTest, IndexesOutsideTheListAreErrorsOrEmptyText) {
+    EXPECT_EQ(list.List(3), QString());
+    EXPECT_EQ(errorNumberOf([&] { list.List(-1); }), forms::err::InvalidPropertyArrayIndex);
+    EXPECT_EQ(errorNumberOf([&] { list.RemoveItem(3); }), forms::err::InvalidProcedureCall);
+    list.setSelected(1, true);
+    list.RemoveItem(1);
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(list.ListCount(), 2);
+    list.AddItem(QStringLiteral("/a/one.mp3"));
+    EXPECT_EQ(list.List(2), QStringLiteral("/a/one.mp3")) << "duplicates are kept, at the end";
+}
+
+TEST_F(ListBoxTest, AFullListRefusesAnotherEntryAndKeepsAllItHas) {
+    list.Clear();
+    for (int i = 0; i < forms::ListBox::kMaxEntries; ++i) list.AddItem(QString::number(i));
+    try {
+        list.AddItem(QStringLiteral("one too many"));
+        FAIL() << "a full list took another entry";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), forms::err::OutOfMemory);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("one too many")));
+    }
+    EXPECT_EQ(list.ListCount(), forms::ListBox::kMaxEntries);
+    EXPECT_EQ(list.List(forms::ListBox::kMaxEntries - 1), QStringLiteral("32766"));
+}
+
+TEST(PictureBox, AMissingOrBrokenPictureIsANumberedErrorAndChangesNothing) {
+    QWidget form;
+    forms::PictureBox box(&form, QStringLiteral("Picture1"));
+    QTemporaryDir dir;
+    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(dir.filePath(QStringLiteral("volm.bmp"))); }),
+              forms::err::FileNotFound);
+    QFile broken(dir.filePath(QStringLiteral("broken.bmp")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("BM not really a bitmap");
+    broken.close();
+    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(broken.fileName()); }), forms::err::InvalidPicture);
+    EXPECT_FALSE(box.HasPicture());
+}

@@ -1,0 +1,111 @@
+// The runtime's error model, text-to-number conversion and random numbers.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+#include <vector>
+
+#include "forms/CommandButton.h"
+#include "forms/EventDispatch.h"
+#include "forms/Rnd.h"
+#include "forms/Steps.h"
+#include "forms/Val.h"
+#include "support/LastResortRecorder.h"
+
+using forms::RuntimeError;
+
+TEST(ErrorModes, SkipGoesOnLeaveEndsQuietlyPlainReachesLastResort) {
+    LastResortRecorder recorder;
+    std::vector<int> ran;
+    forms::dispatch([&] {
+        forms::Steps steps;
+        steps.skip([&] { forms::raiseError(5); });
+        steps.skip([&] { ran.push_back(2); });
+        steps.leave([&] { ran.push_back(3); });
+        steps.leave([&] { forms::raiseError(13); });
+        steps.leave([&] { ran.push_back(5); });
+        steps.skip([&] { ran.push_back(6); });
+        steps.plain([&] { ran.push_back(7); });
+        EXPECT_TRUE(steps.left());
+    });
+    EXPECT_EQ(ran, (std::vector<int>{2, 3}));
+    EXPECT_TRUE(recorder.numbers.empty()) << "handled modes must not reach the last resort";
+
+    ran.clear();
+    forms::dispatch([&] {
+        forms::Steps steps;
+        steps.plain([&] { ran.push_back(1); });
+        steps.plain([&] { forms::raiseError(381); });
+        ran.push_back(3);
+    });
+    EXPECT_EQ(ran, (std::vector<int>{1}));
+    EXPECT_EQ(recorder.numbers, (std::vector<int>{381}));
+}
+
+TEST(ErrorModes, ErrorInAClickHandlerLeavesTheProgramRunning) {
+    LastResortRecorder recorder;
+    QWidget form;
+    forms::CommandButton button(&form, QStringLiteral("Command1"));
+    int clicks = 0;
+    button.Click = [&] {
+        ++clicks;
+        forms::raiseError(6);
+    };
+    form.show();
+    QTest::mouseClick(button.button(), Qt::LeftButton);
+    QTest::mouseClick(button.button(), Qt::LeftButton);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(recorder.numbers, (std::vector<int>{6, 6}));
+}
+
+TEST(ErrorModes, OtherExceptionsAlsoStopAtTheLastResort) {
+    LastResortRecorder recorder;
+    forms::dispatch([] { throw std::runtime_error("boom"); });
+    forms::dispatch([] { throw std::bad_alloc(); });
+    ASSERT_EQ(recorder.numbers.size(), 2u);
+    EXPECT_EQ(recorder.numbers[1], forms::err::OutOfMemory);
+}
+
+TEST(RuntimeErrors, CarryTheirNumberAndAText) {
+    const RuntimeError e(forms::err::InvalidProcedureCall);
+    EXPECT_EQ(e.number(), 5);
+    EXPECT_FALSE(e.description().isEmpty());
+    EXPECT_NE(RuntimeError(6).description(), RuntimeError(13).description());
+    EXPECT_EQ(RuntimeError(7, QStringLiteral("列表已满")).description(), QStringLiteral("列表已满"));
+}
+
+TEST(Val, TakesTheLeadingNumberAndZeroForNone) {
+    struct Case {
+        const char16_t* text;
+        double value;
+    };
+    const Case cases[] = {
+        {u"", 0},       {u"abc", 0},     {u"0", 0},         {u"7", 7},          {u"59", 59},
+        {u"12abc", 12}, {u"  42", 42},   {u"1 2 3", 123},   {u"-3.5", -3.5},    {u"+8", 8},
+        {u"1e3", 1000}, {u"2e", 2},      {u"1.2.3", 1.2},   {u"3600", 3600},    {u"00:09", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(forms::Val(QString::fromUtf16(c.text)), c.value)
+            << QString::fromUtf16(c.text).toStdString();
+    EXPECT_EQ(forms::Str(549), QStringLiteral("549"));
+    EXPECT_EQ(forms::Str(-2), QStringLiteral("-2"));
+}
+
+TEST(Rnd, EveryRunDrawsTheSameEvenlySpreadSequence) {
+    forms::Rnd::Reset();
+    std::vector<float> first;
+    for (int i = 0; i < 5; ++i) first.push_back(forms::Rnd::Next());
+    forms::Rnd::Reset();
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(forms::Rnd::Next(), first[i]);
+    EXPECT_NE(first[0], first[1]);
+
+    // Picks of Int(n * r) land on every entry about equally often.
+    int buckets[10] = {};
+    for (int i = 0; i < 100000; ++i) {
+        const float r = forms::Rnd::Next();
+        ASSERT_GE(r, 0.0f);
+        ASSERT_LT(r, 1.0f);
+        ++buckets[int(10 * r)];
+    }
+    for (int count : buckets) EXPECT_NEAR(count, 10000, 500);
+}
