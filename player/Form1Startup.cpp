@@ -80,9 +80,10 @@ void Form1::restorePlaylist() {
     if (!damagedCopy.isEmpty()) {
         // Tell the user once the window is up, not in the middle of start-up.
         QTimer::singleShot(0, this, [damagedCopy] {
-            forms::MsgBox(QStringLiteral("设置文件已损坏。原文件已另存为 %1，能读出的播放列表已恢复。")
-                              .arg(damagedCopy),
-                          forms::MsgBoxStyle::Exclamation);
+            forms::MsgBox(
+                QStringLiteral("设置文件已损坏。原文件已另存为 %1，能读出的播放列表已恢复。")
+                    .arg(damagedCopy),
+                forms::MsgBoxStyle::Exclamation);
         });
     }
 }

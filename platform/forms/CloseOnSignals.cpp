@@ -1,10 +1,11 @@
 #include "forms/CloseOnSignals.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QPointer>
 #include <QSocketNotifier>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace forms {
 
@@ -19,8 +20,8 @@ extern "C" void onSignal(int) {
 }  // namespace
 
 void closeOnSignals(QWidget* window) {
-    if (wakeFds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0,
-                                       wakeFds) != 0)
+    if (wakeFds[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakeFds) != 0)
         return;
     auto* notifier = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read, window);
     QPointer<QWidget> target(window);

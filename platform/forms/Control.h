@@ -30,7 +30,7 @@ public:
     void Move(float left, float top, float width, float height);
 
     bool Visible() const { return m_visible; }
-    void setVisible(bool visible);
+    virtual void setVisible(bool visible);
     bool Enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
 

@@ -34,7 +34,8 @@ void dispatch(const std::function<void()>& handler) noexcept {
     } catch (const std::bad_alloc&) {
         reach(RuntimeError(err::OutOfMemory));
     } catch (const std::exception& other) {
-        reach(RuntimeError(51, QStringLiteral("内部错误: %1").arg(QString::fromLocal8Bit(other.what()))));
+        reach(RuntimeError(
+            51, QStringLiteral("内部错误: %1").arg(QString::fromLocal8Bit(other.what()))));
     } catch (...) {
         reach(RuntimeError(51, QStringLiteral("内部错误")));
     }

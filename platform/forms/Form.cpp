@@ -47,8 +47,10 @@ void Form::setTabOrder(std::initializer_list<Control*> order) {
 void Form::closeEvent(QCloseEvent* event) {
     int cancel = 0;
     if (Unload) dispatch([&] { Unload(cancel); });
-    if (cancel) event->ignore();
-    else event->accept();
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
 }
 
 void Form::showEvent(QShowEvent* event) {

@@ -49,8 +49,10 @@ void Line::setBorderColor(const QColor& color) {
 }
 
 void Line::place() {
-    const int left = twipsToPixels(std::min(m_x1, m_x2)), right = twipsToPixels(std::max(m_x1, m_x2));
-    const int top = twipsToPixels(std::min(m_y1, m_y2)), bottom = twipsToPixels(std::max(m_y1, m_y2));
+    const int left = twipsToPixels(std::min(m_x1, m_x2)),
+              right = twipsToPixels(std::max(m_x1, m_x2));
+    const int top = twipsToPixels(std::min(m_y1, m_y2)),
+              bottom = twipsToPixels(std::max(m_y1, m_y2));
     m_canvas->setGeometry(left, top, right - left + 1, bottom - top + 1);
     m_canvas->update();
 }

@@ -1,5 +1,6 @@
 #include "forms/ListBox.h"
 
+#include <QAbstractListModel>
 #include <QMouseEvent>
 
 #include "forms/EventDispatch.h"
@@ -16,30 +17,98 @@ int shiftState(Qt::KeyboardModifiers modifiers) {
 
 int buttonCode(Qt::MouseButton b) {
     switch (b) {
-        case Qt::LeftButton: return button::Left;
-        case Qt::RightButton: return button::Right;
-        case Qt::MiddleButton: return button::Middle;
-        default: return 0;
+        case Qt::LeftButton:
+            return button::Left;
+        case Qt::RightButton:
+            return button::Right;
+        case Qt::MiddleButton:
+            return button::Middle;
+        default:
+            return 0;
     }
 }
 }  // namespace
 
-class ListBox::View : public QListWidget {
+// The entries as one list of texts. A playlist can hold 32,767 of them, so
+// they are kept as plain strings rather than one item object each, and
+// entries appended while the list is hidden reach the view in one batch
+// when it next needs them (start-up restores the whole playlist that way).
+class ListBox::Entries : public QAbstractListModel {
 public:
-    View(QWidget* parent, ListBox* owner) : QListWidget(parent), m_owner(owner) {}
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(m_texts.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+            return {};
+        return m_texts.at(index.row());
+    }
+
+    int count() const { return int(m_texts.size() + m_held.size()); }
+    const QString& at(int row) const {
+        return row < m_texts.size() ? m_texts.at(row) : m_held.at(row - m_texts.size());
+    }
+    void append(const QString& text, bool hold) {
+        if (hold) {
+            m_held.append(text);
+            return;
+        }
+        release();
+        insert(int(m_texts.size()), text);
+    }
+    void insert(int row, const QString& text) {
+        release();
+        beginInsertRows({}, row, row);
+        m_texts.insert(row, text);
+        endInsertRows();
+    }
+    void remove(int row) {
+        release();
+        beginRemoveRows({}, row, row);
+        m_texts.removeAt(row);
+        endRemoveRows();
+    }
+    void clear() {
+        beginResetModel();
+        m_texts.clear();
+        m_held.clear();
+        endResetModel();
+    }
+    // Hands the held entries to the view.
+    void release() {
+        if (m_held.isEmpty()) return;
+        const int first = int(m_texts.size());
+        beginInsertRows({}, first, first + int(m_held.size()) - 1);
+        m_texts.append(m_held);
+        m_held.clear();
+        endInsertRows();
+    }
+
+private:
+    QStringList m_texts;  // what the view knows
+    QStringList m_held;   // appended while hidden, not yet announced
+};
+
+class ListBox::View : public QListView {
+public:
+    View(QWidget* parent, ListBox* owner) : QListView(parent), m_owner(owner) {}
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         // Only the left button picks an entry. Qt's views select on any
         // button; a right click must leave the selection alone so that the
         // popup menu acts on the entry selected before.
-        if (event->button() == Qt::LeftButton) QListWidget::mousePressEvent(event);
-        else event->accept();
+        if (event->button() == Qt::LeftButton)
+            QListView::mousePressEvent(event);
+        else
+            event->accept();
         raiseMouseDown(event);
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton) QListWidget::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton) QListView::mouseReleaseEvent(event);
     }
 
     void mouseDoubleClickEvent(QMouseEvent* event) override {
@@ -48,7 +117,7 @@ protected:
             raiseMouseDown(event);
             return;
         }
-        QListWidget::mouseDoubleClickEvent(event);
+        QListView::mouseDoubleClickEvent(event);
         raiseMouseDown(event);
         if (m_owner->DblClick) dispatch(m_owner->DblClick);
     }
@@ -69,85 +138,105 @@ private:
 };
 
 ListBox::ListBox(QWidget* form, const QString& name) : Control(new View(form, this), name) {
-    list()->setSelectionMode(QAbstractItemView::SingleSelection);
-    list()->setSortingEnabled(false);
-    list()->setUniformItemSizes(true);
-    list()->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    list()->setAutoFillBackground(true);
+    m_entries = new Entries(view());
+    view()->setModel(m_entries);
+    view()->setSelectionMode(QAbstractItemView::SingleSelection);
+    view()->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view()->setUniformItemSizes(true);
+    view()->setLayoutMode(QListView::Batched);
+    view()->setAutoFillBackground(true);
 }
 
+QModelIndex ListBox::modelIndex(int row) const {
+    m_entries->release();
+    return m_entries->index(row, 0);
+}
+
+void ListBox::setVisible(bool visible) {
+    if (visible) m_entries->release();
+    Control::setVisible(visible);
+}
+
+QRect ListBox::entryRect(int index) const { return view()->visualRect(modelIndex(index)); }
+
 void ListBox::AddItem(const QString& text, int index) {
-    const int count = list()->count();
+    const int count = ListCount();
     if (count >= kMaxEntries)
-        raiseError(err::OutOfMemory,
-                   QStringLiteral("列表已满：最多只能容纳 %1 项，“%2”没有加入。").arg(kMaxEntries).arg(text));
+        raiseError(err::OutOfMemory, QStringLiteral("列表已满：最多只能容纳 %1 项，“%2”没有加入。")
+                                         .arg(kMaxEntries)
+                                         .arg(text));
     if (index == -1) {
-        list()->addItem(text);
+        m_entries->append(text, !Visible());
         return;
     }
     if (index < 0 || index > count) raiseError(err::InvalidProcedureCall);
-    list()->insertItem(index, text);
+    m_entries->insert(index, text);
 }
 
 void ListBox::RemoveItem(int index) {
-    if (index < 0 || index >= list()->count()) raiseError(err::InvalidProcedureCall);
+    if (index < 0 || index >= ListCount()) raiseError(err::InvalidProcedureCall);
+    m_entries->release();
     const int selected = ListIndex();
-    delete list()->takeItem(index);
-    // Qt hands the selection on to a neighbour; a removed selected entry
+    m_entries->remove(index);
+    // Qt may hand the selection on to a neighbour; a removed selected entry
     // leaves nothing selected.
-    if (selected == index) list()->clearSelection();
+    if (selected == index) view()->selectionModel()->clearSelection();
 }
 
-void ListBox::Clear() { list()->clear(); }
+void ListBox::Clear() { m_entries->clear(); }
 
-int ListBox::ListCount() const { return list()->count(); }
+int ListBox::ListCount() const { return m_entries->count(); }
 
 QString ListBox::List(int index) const {
     if (index < 0) raiseError(err::InvalidPropertyArrayIndex);
-    if (index >= list()->count()) return {};
-    return list()->item(index)->text();
+    if (index >= ListCount()) return {};
+    return m_entries->at(index);
 }
 
 int ListBox::ListIndex() const {
-    const QList<QListWidgetItem*> chosen = list()->selectedItems();
-    return chosen.isEmpty() ? -1 : list()->row(chosen.first());
+    const QModelIndexList chosen = view()->selectionModel()->selectedIndexes();
+    return chosen.isEmpty() ? -1 : chosen.first().row();
 }
 
 void ListBox::setListIndex(int index) {
-    if (index < -1 || index >= list()->count()) raiseError(err::InvalidPropertyValue);
+    if (index < -1 || index >= ListCount()) raiseError(err::InvalidPropertyValue);
     if (index == -1) {
-        list()->clearSelection();
+        view()->selectionModel()->clearSelection();
         return;
     }
-    list()->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    view()->selectionModel()->setCurrentIndex(modelIndex(index),
+                                              QItemSelectionModel::ClearAndSelect);
 }
 
 QString ListBox::Text() const {
     const int index = ListIndex();
-    return index < 0 ? QString() : list()->item(index)->text();
+    return index < 0 ? QString() : m_entries->at(index);
 }
 
 bool ListBox::Selected(int index) const {
-    if (index < 0 || index >= list()->count()) raiseError(err::InvalidPropertyArrayIndex);
-    return list()->item(index)->isSelected();
+    if (index < 0 || index >= ListCount()) raiseError(err::InvalidPropertyArrayIndex);
+    return view()->selectionModel()->isSelected(modelIndex(index));
 }
 
 void ListBox::setSelected(int index, bool selected) {
-    if (index < 0 || index >= list()->count()) raiseError(err::InvalidPropertyArrayIndex);
-    if (selected) list()->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-    else list()->item(index)->setSelected(false);
+    if (index < 0 || index >= ListCount()) raiseError(err::InvalidPropertyArrayIndex);
+    if (selected)
+        view()->selectionModel()->setCurrentIndex(modelIndex(index),
+                                                  QItemSelectionModel::ClearAndSelect);
+    else
+        view()->selectionModel()->select(modelIndex(index), QItemSelectionModel::Deselect);
 }
 
 void ListBox::setBackColor(const QColor& color) {
-    QPalette p = list()->palette();
+    QPalette p = view()->palette();
     p.setColor(QPalette::Base, color);
-    list()->setPalette(p);
+    view()->setPalette(p);
 }
 
 void ListBox::setForeColor(const QColor& color) {
-    QPalette p = list()->palette();
+    QPalette p = view()->palette();
     p.setColor(QPalette::Text, color);
-    list()->setPalette(p);
+    view()->setPalette(p);
 }
 
 }  // namespace forms

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QColor>
-#include <QListWidget>
+#include <QListView>
 #include <functional>
 
 #include "forms/Control.h"
@@ -46,14 +46,22 @@ public:
     void setBackColor(const QColor& color);
     void setForeColor(const QColor& color);
 
+    void setVisible(bool visible) override;
+
     std::function<void()> DblClick;
     // button, shift, x, y (twips, in the list's own coordinates).
     std::function<void(int, int, float, float)> MouseDown;
 
-    QListWidget* list() const { return static_cast<QListWidget*>(widget()); }
+    QListView* view() const { return static_cast<QListView*>(widget()); }
+    // Where entry index is drawn, in the view's viewport.
+    QRect entryRect(int index) const;
 
 private:
+    class Entries;
     class View;
+    QModelIndex modelIndex(int row) const;
+
+    Entries* m_entries;
 };
 
 }  // namespace forms

@@ -27,8 +27,6 @@ MenuItem& Menu::addItem(const QString& name, const QString& caption) {
     return *m_items.back();
 }
 
-void Menu::popup() {
-    m_menu->exec(QCursor::pos());
-}
+void Menu::popup() { m_menu->exec(QCursor::pos()); }
 
 }  // namespace forms

@@ -15,7 +15,7 @@ int MsgBox(const QString& prompt, MsgBoxStyle style, const QString& title) {
     box.setText(prompt);
     box.setTextFormat(Qt::PlainText);
     const int icon = int(style) & 0x70;
-    box.setIcon(icon == int(MsgBoxStyle::Critical)        ? QMessageBox::Critical
+    box.setIcon(icon == int(MsgBoxStyle::Critical)      ? QMessageBox::Critical
                 : icon == int(MsgBoxStyle::Exclamation) ? QMessageBox::Warning
                 : icon == int(MsgBoxStyle::Information) ? QMessageBox::Information
                                                         : QMessageBox::NoIcon);

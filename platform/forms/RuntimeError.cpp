@@ -9,21 +9,29 @@ RuntimeError::RuntimeError(int number, QString description)
 
 QString RuntimeError::standardDescription(int number) {
     switch (number) {
-        case err::InvalidProcedureCall: return QStringLiteral("无效的过程调用或参数");
-        case err::Overflow: return QStringLiteral("溢出");
-        case err::OutOfMemory: return QStringLiteral("内存不足");
-        case err::SubscriptOutOfRange: return QStringLiteral("下标越界");
-        case err::TypeMismatch: return QStringLiteral("类型不匹配");
-        case err::FileNotFound: return QStringLiteral("文件未找到");
-        case err::InvalidPropertyValue: return QStringLiteral("无效的属性值");
-        case err::InvalidPropertyArrayIndex: return QStringLiteral("无效的属性数组索引");
-        case err::InvalidPicture: return QStringLiteral("无效的图片");
-        default: return QStringLiteral("应用程序定义的错误或对象定义的错误");
+        case err::InvalidProcedureCall:
+            return QStringLiteral("无效的过程调用或参数");
+        case err::Overflow:
+            return QStringLiteral("溢出");
+        case err::OutOfMemory:
+            return QStringLiteral("内存不足");
+        case err::SubscriptOutOfRange:
+            return QStringLiteral("下标越界");
+        case err::TypeMismatch:
+            return QStringLiteral("类型不匹配");
+        case err::FileNotFound:
+            return QStringLiteral("文件未找到");
+        case err::InvalidPropertyValue:
+            return QStringLiteral("无效的属性值");
+        case err::InvalidPropertyArrayIndex:
+            return QStringLiteral("无效的属性数组索引");
+        case err::InvalidPicture:
+            return QStringLiteral("无效的图片");
+        default:
+            return QStringLiteral("应用程序定义的错误或对象定义的错误");
     }
 }
 
-void raiseError(int number, const QString& description) {
-    throw RuntimeError(number, description);
-}
+void raiseError(int number, const QString& description) { throw RuntimeError(number, description); }
 
 }  // namespace forms

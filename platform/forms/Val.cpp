@@ -22,11 +22,13 @@ double Val(const QString& text) {
         } else if (c == u'.' && !seenPoint && !seenExponent) {
             digits += '.';
             seenPoint = true;
-        } else if ((c == u'e' || c == u'E' || c == u'd' || c == u'D') && seenDigit && !seenExponent) {
+        } else if ((c == u'e' || c == u'E' || c == u'd' || c == u'D') && seenDigit &&
+                   !seenExponent) {
             // An exponent counts only when digits follow it.
             int j = i + 1;
             std::string exponent = "e";
-            if (j < n && (text[j] == u'+' || text[j] == u'-')) exponent += char(text[j++].unicode());
+            if (j < n && (text[j] == u'+' || text[j] == u'-'))
+                exponent += char(text[j++].unicode());
             if (j >= n || text[j].unicode() < '0' || text[j].unicode() > '9') break;
             digits += exponent;
             seenExponent = true;

@@ -1,12 +1,11 @@
 #include "settings/SettingsStore.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSettings>
-#include <QStringList>
+#include <QLockFile>
+#include <QSaveFile>
 
 namespace settings {
 
@@ -18,18 +17,6 @@ QString configHome() {
     return QDir::homePath() + QStringLiteral("/.config");
 }
 
-QString keyPath(const QString& section, const QString& key) { return section + u'/' + key; }
-
-// QSettings reads past most damage. A file holding NUL bytes was not
-// written as settings at all, so it counts as damaged too.
-bool isDamaged(const QSettings& settings, const QString& path) {
-    if (settings.status() == QSettings::FormatError) return true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.readAll();
-    return bytes.contains('\0');
-}
-
 QString sideName(const QString& path) {
     const QString base = path + QStringLiteral(".damaged-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
@@ -37,72 +24,114 @@ QString sideName(const QString& path) {
     for (int n = 2; QFileInfo::exists(name); ++n) name = base + u'-' + QString::number(n);
     return name;
 }
+
+constexpr int kLockWaitMs = 10000;
 }  // namespace
 
-SettingsStore::SettingsStore(const QString& application)
-    : m_path(filePath(application)),
-      m_settings(std::make_unique<QSettings>(m_path, QSettings::IniFormat)) {
-    m_settings->setAtomicSyncRequired(true);
-    if (!isDamaged(*m_settings, m_path)) return;
-
-    // The file is not a settings file as a whole. Keep the original bytes
-    // aside, carry over every value that could still be read, and go on with
-    // a sound file, so nothing readable is lost and nothing unreadable is
-    // written over.
-    QHash<QString, QVariant> recovered;
-    for (const QString& key : m_settings->allKeys()) recovered.insert(key, m_settings->value(key));
-    m_settings.reset();
-    const QString copy = sideName(m_path);
-    if (!QFile::copy(m_path, copy) || !QFile::remove(m_path)) {
-        m_error = QStringLiteral("无法备份损坏的设置文件 %1").arg(m_path);
-        m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
+SettingsStore::SettingsStore(const QString& application) : m_path(filePath(application)) {
+    m_readStamp = stampOnDisk();
+    if (!readFile(m_document, &m_error)) {
+        m_unreadable = true;
         return;
     }
-    m_damagedCopy = copy;
-    m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
-    m_settings->setAtomicSyncRequired(true);
-    for (auto it = recovered.cbegin(); it != recovered.cend(); ++it)
-        m_settings->setValue(it.key(), it.value());
+    if (m_document.damaged()) setAsideDamagedFile();
 }
 
-SettingsStore::~SettingsStore() = default;
-
 QString SettingsStore::filePath(const QString& application) {
-    return configHome() + QStringLiteral("/ProgramSettings/") + application + QStringLiteral(".ini");
+    return configHome() + QStringLiteral("/ProgramSettings/") + application +
+           QStringLiteral(".ini");
+}
+
+SettingsStore::Stamp SettingsStore::stampOnDisk() const {
+    const QFileInfo info(m_path);
+    if (!info.exists()) return {};
+    return {info.size(), info.lastModified()};
+}
+
+bool SettingsStore::readFile(IniDocument& into, QString* error) const {
+    QFile file(m_path);
+    if (!file.exists()) {
+        into = IniDocument();
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("无法读取设置文件 %1：%2").arg(m_path, file.errorString());
+        return false;
+    }
+    into = IniDocument::parse(file.readAll());
+    return true;
+}
+
+void SettingsStore::setAsideDamagedFile() {
+    // The file is not a settings file as a whole. Keep its bytes as they
+    // are, next to it; what could be read goes into the sound file the next
+    // sync writes.
+    const QString copy = sideName(m_path);
+    if (QFile::copy(m_path, copy)) {
+        m_damagedCopy = copy;
+        m_readStamp = {};  // write everything, not only what was saved since
+        m_document.forEach([this](const QString& s, const QString& k, const QString& v) {
+            m_pending.push_back({s, k, v});
+        });
+    } else {
+        m_error = QStringLiteral("无法备份损坏的设置文件 %1").arg(m_path);
+    }
 }
 
 QString SettingsStore::get(const QString& section, const QString& key,
                            const QString& fallback) const {
-    const QVariant value = m_settings->value(keyPath(section, key));
-    if (!value.isValid()) return fallback;
-    // A hand-edited value with unquoted commas reads as a list; give back
-    // the text as it stood rather than nothing.
-    if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(u',');
-    return value.toString();
+    const QString* value = m_document.find(section, key);
+    return value ? *value : fallback;
 }
 
 bool SettingsStore::contains(const QString& section, const QString& key) const {
-    return m_settings->contains(keyPath(section, key));
+    return m_document.find(section, key) != nullptr;
 }
 
 void SettingsStore::save(const QString& section, const QString& key, const QString& value) {
-    m_settings->setValue(keyPath(section, key), value);
+    m_document.set(section, key, value);
+    m_pending.push_back({section, key, value});
 }
 
 bool SettingsStore::sync() {
-    m_settings->sync();
-    switch (m_settings->status()) {
-        case QSettings::NoError:
-            m_error.clear();
-            return true;
-        case QSettings::AccessError:
-            m_error = QStringLiteral("无法写入设置文件 %1").arg(m_path);
-            return false;
-        case QSettings::FormatError:
-            m_error = QStringLiteral("设置文件 %1 格式错误").arg(m_path);
-            return false;
+    if (m_pending.empty()) return true;
+    if (m_unreadable) {
+        // Writing now would replace entries that were never read.
+        m_error = QStringLiteral("设置文件 %1 无法读取，没有覆盖它").arg(m_path);
+        return false;
     }
-    return false;
+    const QString folder = QFileInfo(m_path).path();
+    if (!QDir().mkpath(folder)) {
+        m_error = QStringLiteral("无法写入设置文件 %1：无法创建文件夹").arg(m_path);
+        return false;
+    }
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        m_error = QStringLiteral("无法写入设置文件 %1：文件被锁定").arg(m_path);
+        return false;
+    }
+
+    // Another program may have written the file since it was read: merge
+    // into what is there now, so its entries stay.
+    if (stampOnDisk() != m_readStamp) {
+        IniDocument onDisk;
+        if (readFile(onDisk, &m_error) && !onDisk.damaged()) {
+            for (const Pending& p : m_pending) onDisk.set(p.section, p.key, p.value);
+            m_document = std::move(onDisk);
+        }
+    }
+
+    QSaveFile out(m_path);
+    const QByteArray text = m_document.serialize();
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+        m_error = QStringLiteral("无法写入设置文件 %1：%2").arg(m_path, out.errorString());
+        return false;
+    }
+    m_readStamp = stampOnDisk();
+    m_pending.clear();
+    m_error.clear();
+    return true;
 }
 
 namespace {
@@ -125,12 +154,10 @@ OpenStores& openStores() {
     static OpenStores stores;
     return stores;
 }
-
-QHash<QString, SettingsStore*>& opened() { return openStores().byApplication; }
 }  // namespace
 
 SettingsStore& store(const QString& application) {
-    SettingsStore*& entry = opened()[application];
+    SettingsStore*& entry = openStores().byApplication[application];
     if (!entry) entry = new SettingsStore(application);
     return *entry;
 }

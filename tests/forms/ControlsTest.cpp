@@ -28,9 +28,7 @@ int errorNumberOf(const std::function<void()>& step) {
     return 0;
 }
 
-QPoint rowCentre(QListWidget* list, int row) {
-    return list->visualItemRect(list->item(row)).center();
-}
+QPoint rowCentre(const forms::ListBox& list, int row) { return list.entryRect(row).center(); }
 }  // namespace
 
 TEST(Control, FlagsAndPlacesReadBackAsAssigned) {
@@ -173,16 +171,16 @@ TEST_F(ListBoxTest, ARightClickNeitherSelectsNorMovesTheSelection) {
     EXPECT_EQ(list.ListIndex(), -1);
     EXPECT_EQ(list.Text(), QString());
 
-    QTest::mouseClick(list.list()->viewport(), Qt::RightButton, {}, rowCentre(list.list(), 2));
+    QTest::mouseClick(list.view()->viewport(), Qt::RightButton, {}, rowCentre(list, 2));
     EXPECT_EQ(list.ListIndex(), -1);
 
-    QTest::mouseClick(list.list()->viewport(), Qt::LeftButton, {}, rowCentre(list.list(), 0));
+    QTest::mouseClick(list.view()->viewport(), Qt::LeftButton, {}, rowCentre(list, 0));
     EXPECT_EQ(list.ListIndex(), 0);
-    QTest::mouseClick(list.list()->viewport(), Qt::RightButton, {}, rowCentre(list.list(), 1));
+    QTest::mouseClick(list.view()->viewport(), Qt::RightButton, {}, rowCentre(list, 1));
     EXPECT_EQ(list.ListIndex(), 0);
     EXPECT_EQ(list.Text(), QStringLiteral("/a/one.mp3"));
-    EXPECT_EQ(buttons, (std::vector<int>{forms::button::Right, forms::button::Left,
-                                         forms::button::Right}));
+    EXPECT_EQ(buttons,
+              (std::vector<int>{forms::button::Right, forms::button::Left, forms::button::Right}));
 }
 
 TEST_F(ListBoxTest, ADoubleClickRaisesDblClickOnTheEntryItSelects) {
@@ -191,7 +189,7 @@ TEST_F(ListBoxTest, ADoubleClickRaisesDblClickOnTheEntryItSelects) {
         ++doubleClicks;
         EXPECT_EQ(list.Text(), QStringLiteral("/a/two.mp3"));
     };
-    QTest::mouseDClick(list.list()->viewport(), Qt::LeftButton, {}, rowCentre(list.list(), 1));
+    QTest::mouseDClick(list.view()->viewport(), Qt::LeftButton, {}, rowCentre(list, 1));
     EXPECT_EQ(doubleClicks, 1);
 }
 
@@ -231,6 +229,7 @@ TEST(PictureBox, AMissingOrBrokenPictureIsANumberedErrorAndChangesNothing) {
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("BM not really a bitmap");
     broken.close();
-    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(broken.fileName()); }), forms::err::InvalidPicture);
+    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(broken.fileName()); }),
+              forms::err::InvalidPicture);
     EXPECT_FALSE(box.HasPicture());
 }

@@ -71,7 +71,8 @@ TEST(RuntimeErrors, CarryTheirNumberAndAText) {
     EXPECT_EQ(e.number(), 5);
     EXPECT_FALSE(e.description().isEmpty());
     EXPECT_NE(RuntimeError(6).description(), RuntimeError(13).description());
-    EXPECT_EQ(RuntimeError(7, QStringLiteral("列表已满")).description(), QStringLiteral("列表已满"));
+    EXPECT_EQ(RuntimeError(7, QStringLiteral("列表已满")).description(),
+              QStringLiteral("列表已满"));
 }
 
 TEST(Val, TakesTheLeadingNumberAndZeroForNone) {
@@ -80,9 +81,9 @@ TEST(Val, TakesTheLeadingNumberAndZeroForNone) {
         double value;
     };
     const Case cases[] = {
-        {u"", 0},       {u"abc", 0},     {u"0", 0},         {u"7", 7},          {u"59", 59},
-        {u"12abc", 12}, {u"  42", 42},   {u"1 2 3", 123},   {u"-3.5", -3.5},    {u"+8", 8},
-        {u"1e3", 1000}, {u"2e", 2},      {u"1.2.3", 1.2},   {u"3600", 3600},    {u"00:09", 0},
+        {u"", 0},       {u"abc", 0},   {u"0", 0},       {u"7", 7},       {u"59", 59},
+        {u"12abc", 12}, {u"  42", 42}, {u"1 2 3", 123}, {u"-3.5", -3.5}, {u"+8", 8},
+        {u"1e3", 1000}, {u"2e", 2},    {u"1.2.3", 1.2}, {u"3600", 3600}, {u"00:09", 0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(forms::Val(QString::fromUtf16(c.text)), c.value)

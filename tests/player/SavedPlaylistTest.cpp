@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <csignal>
 #include <QTest>
+#include <csignal>
 #include <memory>
 
 #include "Form1.h"
@@ -48,12 +48,9 @@ TEST(SavedPlaylist, AnEmptyListWritesACountOfZeroAndNoEntry) {
 TEST(SavedPlaylist, EntriesComeBackExactlyAndInOrder) {
     TempConfig config;
     const QStringList tricky = {
-        QStringLiteral("/home/用户/音乐/周末 歌曲.mp3"),
-        QStringLiteral("/music/a=b;c#d.ogg"),
-        QStringLiteral("/music/\"quoted\".wav"),
-        QStringLiteral("C:\\old\\style\\path.mid"),
-        QStringLiteral("  /music/spaces around.flac  "),
-        QStringLiteral("/music/a, b and c.mp3"),
+        QStringLiteral("/home/用户/音乐/周末 歌曲.mp3"), QStringLiteral("/music/a=b;c#d.ogg"),
+        QStringLiteral("/music/\"quoted\".wav"),         QStringLiteral("C:\\old\\style\\path.mid"),
+        QStringLiteral("  /music/spaces around.flac  "), QStringLiteral("/music/a, b and c.mp3"),
         QStringLiteral("/home/用户/音乐/周末 歌曲.mp3"),
     };
     runOnce([&](Form1& form) {
@@ -93,7 +90,8 @@ TEST(SavedPlaylist, ADamagedCountNeverShortensThePlaylist) {
                               "\n[0]\nvalue=/m/a.mp3\n[1]\nvalue=/m/b.mp3\n[2]\nvalue=/m/c.mp3\n"
                               "[4]\nvalue=/m/after-a-gap.mp3\n");
         EXPECT_EQ(runOnce().size(), 3) << count.constData();
-        EXPECT_EQ(stored(QStringLiteral("num")), QStringLiteral("3")) << "the exit writes a proper count";
+        EXPECT_EQ(stored(QStringLiteral("num")), QStringLiteral("3"))
+            << "the exit writes a proper count";
     }
 }
 

@@ -68,7 +68,9 @@ TEST(Startup, TheVolumeBarIsSetInsideStartUpBeforeThePlaylistIsRestored) {
     config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
     Form1 form;
     std::vector<std::pair<int, int>> changes;  // value, entries restored so far
-    form.HScroll1.Change = [&] { changes.emplace_back(form.HScroll1.Value(), form.List1.ListCount()); };
+    form.HScroll1.Change = [&] {
+        changes.emplace_back(form.HScroll1.Value(), form.List1.ListCount());
+    };
     form.Show();
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0], std::make_pair(10000, 0));

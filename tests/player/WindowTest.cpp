@@ -40,13 +40,13 @@ TEST_F(WindowTest, ControlsSitOnTheirDesignPlaceInPixels) {
     };
     // Twips / 15, edges rounded to the nearest pixel.
     const Expect expected[] = {
-        {&form.Label1, QRect(1, 0, 233, 25)},      {&form.Label3, QRect(28, 5, 200, 17)},
-        {&form.Label2, QRect(1, 32, 49, 17)},      {&form.Picture1, QRect(65, 32, 19, 19)},
-        {&form.HScroll1, QRect(89, 32, 137, 15)},  {&form.Command6, QRect(5, 67, 9, 12)},
-        {&form.Command2, QRect(5, 88, 41, 17)},    {&form.Command3, QRect(46, 88, 41, 17)},
-        {&form.Command5, QRect(46, 88, 41, 17)},   {&form.Command4, QRect(87, 88, 41, 17)},
-        {&form.Command1, QRect(176, 88, 41, 17)},  {&form.Command7, QRect(217, 88, 16, 17)},
-        {&form.Command8, QRect(217, 88, 16, 17)},  {&form.List1, QRect(5, 120, 225, 160)},
+        {&form.Label1, QRect(1, 0, 233, 25)},     {&form.Label3, QRect(28, 5, 200, 17)},
+        {&form.Label2, QRect(1, 32, 49, 17)},     {&form.Picture1, QRect(65, 32, 19, 19)},
+        {&form.HScroll1, QRect(89, 32, 137, 15)}, {&form.Command6, QRect(5, 67, 9, 12)},
+        {&form.Command2, QRect(5, 88, 41, 17)},   {&form.Command3, QRect(46, 88, 41, 17)},
+        {&form.Command5, QRect(46, 88, 41, 17)},  {&form.Command4, QRect(87, 88, 41, 17)},
+        {&form.Command1, QRect(176, 88, 41, 17)}, {&form.Command7, QRect(217, 88, 16, 17)},
+        {&form.Command8, QRect(217, 88, 16, 17)}, {&form.List1, QRect(5, 120, 225, 160)},
     };
     for (const Expect& e : expected)
         EXPECT_EQ(e.control->widget()->geometry(), e.pixels) << e.control->Name().toStdString();
@@ -84,7 +84,8 @@ TEST_F(WindowTest, RendersTheDesignColoursWithResumeAndUpArrowHidden) {
     EXPECT_EQ(shot.pixelColor(2, 2), QColor(128, 128, 255)) << "the blue strip";
     EXPECT_EQ(shot.pixelColor(2, 45), QColor(128, 128, 255)) << "the clock's background";
     EXPECT_EQ(shot.pixelColor(120, 73), QColor(255, 128, 255)) << "the progress track";
-    EXPECT_EQ(shot.pixelColor(83, 50), QColor(192, 192, 192)) << "the picture box around the picture";
+    EXPECT_EQ(shot.pixelColor(83, 50), QColor(192, 192, 192))
+        << "the picture box around the picture";
     // Resume is hidden, so Pause is what shows in their shared place.
     EXPECT_EQ(form.childAt(QPoint(66, 96)), form.Command3.widget());
     EXPECT_EQ(form.childAt(QPoint(225, 96)), form.Command7.widget());

@@ -1,11 +1,12 @@
 // The per-user settings store: where it keeps its file, that values come
 // back exactly, and that damaged or unwritable stores lose nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
+#include <QSettings>
 
 #include "settings/SettingsStore.h"
 #include "support/TempConfig.h"
@@ -69,14 +70,17 @@ TEST(SettingsStore, AFileThatIsNotSettingsIsKeptAsideAndWhatCanBeReadIsKept) {
     QFile copy(store.damagedCopy());
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), garbage) << "the original bytes are kept as they were";
-    EXPECT_EQ(store.get(QStringLiteral("0"), QStringLiteral("value")), QStringLiteral("/a/keep.mp3"));
+    EXPECT_EQ(store.get(QStringLiteral("0"), QStringLiteral("value")),
+              QStringLiteral("/a/keep.mp3"));
 
     store.save(QStringLiteral("1"), QStringLiteral("value"), QStringLiteral("/a/new.mp3"));
     ASSERT_TRUE(store.sync()) << store.error().toStdString();
     SettingsStore reread(QStringLiteral("ravelle"));
     EXPECT_TRUE(reread.damagedCopy().isEmpty()) << "the rewritten file is sound";
-    EXPECT_EQ(reread.get(QStringLiteral("0"), QStringLiteral("value")), QStringLiteral("/a/keep.mp3"));
-    EXPECT_EQ(reread.get(QStringLiteral("1"), QStringLiteral("value")), QStringLiteral("/a/new.mp3"));
+    EXPECT_EQ(reread.get(QStringLiteral("0"), QStringLiteral("value")),
+              QStringLiteral("/a/keep.mp3"));
+    EXPECT_EQ(reread.get(QStringLiteral("1"), QStringLiteral("value")),
+              QStringLiteral("/a/new.mp3"));
 }
 
 TEST(SettingsStore, OddButReadableFilesAreReadWithoutHarm) {
@@ -128,4 +132,58 @@ TEST(SettingsStore, AWriteReplacesTheFileWholeAndLeavesNoTemporaryBehind) {
     EXPECT_NE(inode(), inodeBefore);
     const QStringList left = QDir(QFileInfo(file).path()).entryList(QDir::Files);
     EXPECT_EQ(left, QStringList{QStringLiteral("ravelle.ini")});
+}
+
+TEST(SettingsStore, QSettingsReadsWhatTheStoreWritesAndTheOtherWayRound) {
+    TempConfig config;
+    const QStringList values = {
+        QStringLiteral("/home/用户/音乐/歌 🎵.mp3"),
+        QStringLiteral("tab\there, newline\nthere"),
+        QStringLiteral("\\x41 is not A, \\\\ stays"),
+        QStringLiteral("ends with backslash\\"),
+        QStringLiteral("\"fully quoted\""),
+        QStringLiteral("@@double at"),
+        QStringLiteral("semi;colon"),
+        QStringLiteral(" "),
+        QString(QChar(1)) + QStringLiteral("1f after a control character"),
+        QStringLiteral("café ñ"),
+    };
+    const QString file = config.storeFile(QStringLiteral("ravelle"));
+    {
+        SettingsStore store(QStringLiteral("ravelle"));
+        for (int i = 0; i < values.size(); ++i)
+            store.save(QString::number(i), QStringLiteral("value"), values[i]);
+        store.save(QStringLiteral("名 字"), QStringLiteral("k e%y"), QStringLiteral("x"));
+        ASSERT_TRUE(store.sync());
+    }
+    {
+        QSettings qt(file, QSettings::IniFormat);
+        for (int i = 0; i < values.size(); ++i)
+            EXPECT_EQ(qt.value(QString::number(i) + QStringLiteral("/value")).toString(), values[i])
+                << i;
+        EXPECT_EQ(qt.value(QStringLiteral("名 字/k e%y")).toString(), QStringLiteral("x"));
+        for (int i = 0; i < values.size(); ++i)
+            qt.setValue(QString::number(100 + i) + QStringLiteral("/value"), values[i]);
+        qt.sync();
+    }
+    SettingsStore reread(QStringLiteral("ravelle"));
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(reread.get(QString::number(100 + i), QStringLiteral("value")), values[i]) << i;
+    EXPECT_EQ(reread.get(QStringLiteral("名 字"), QStringLiteral("k e%y")), QStringLiteral("x"));
+}
+
+TEST(SettingsStore, ASyncKeepsWhatAnotherProgramWroteMeanwhile) {
+    TempConfig config;
+    SettingsStore mine(QStringLiteral("工程1"));
+    {
+        SettingsStore other(QStringLiteral("工程1"));
+        other.save(QStringLiteral("Settings"), QStringLiteral("ShowAbout"), QStringLiteral("True"));
+        ASSERT_TRUE(other.sync());
+    }
+    mine.save(QStringLiteral("Other"), QStringLiteral("key"), QStringLiteral("mine"));
+    ASSERT_TRUE(mine.sync());
+    SettingsStore reread(QStringLiteral("工程1"));
+    EXPECT_EQ(reread.get(QStringLiteral("Settings"), QStringLiteral("ShowAbout")),
+              QStringLiteral("True"));
+    EXPECT_EQ(reread.get(QStringLiteral("Other"), QStringLiteral("key")), QStringLiteral("mine"));
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/QtPrinters.h"
+
 // Points the per-user settings at a fresh temporary folder for as long as
 // it lives, and forgets the stores opened meanwhile.
 class TempConfig {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVarLengthArray>
+#include <vector>
+
+namespace settings {
+
+// The text of a settings file: sections of key = value lines, in the INI
+// dialect that QSettings reads and writes, so either can read what the
+// other wrote. Values are texts; quoting and escapes follow that dialect
+// (quotes around values with ',', ';', '=' or outer spaces, backslash
+// escapes for control characters, "@@" for a leading '@', %-escapes in
+// section and key names).
+class IniDocument {
+public:
+    // Reads a file's bytes. Damage QSettings would also read past is read
+    // past; a section header without its ']' or a NUL byte marks the whole
+    // as damaged (what could be read is still there).
+    static IniDocument parse(const QByteArray& bytes);
+    QByteArray serialize() const;
+
+    bool damaged() const { return m_damaged; }
+
+    // The value, or nullptr when the key is absent.
+    const QString* find(const QString& section, const QString& key) const;
+    void set(const QString& section, const QString& key, const QString& value);
+    bool isEmpty() const { return m_sections.empty(); }
+
+    // Every (section, key, value), in file order.
+    template <class Visit>
+    void forEach(Visit&& visit) const {
+        for (const Section& s : m_sections)
+            for (const auto& [key, value] : s.entries) visit(s.name, key, value);
+    }
+
+    // The text of one value as it stands after '=', and back.
+    static QByteArray escapeValue(const QString& value);
+    static QString unescapeValue(QByteArrayView text);
+
+private:
+    // Most sections hold one key: keep it inline, without an allocation of
+    // its own, so that a playlist of 32,767 sections reads and writes fast.
+    struct Section {
+        QString name;
+        QVarLengthArray<std::pair<QString, QString>, 1> entries;
+    };
+    static void appendEscaped(const QString& value, QByteArray& out);
+    Section& sectionFor(const QString& name);
+
+    std::vector<Section> m_sections;
+    QHash<QString, int> m_index;
+    bool m_damaged = false;
+};
+
+}  // namespace settings
