@@ -1,0 +1,337 @@
+#include "GstMediaDevice.h"
+
+#include <gst/gst.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QUrl>
+#include <limits>
+
+#include "MediaCommand.h"
+#include "MediaError.h"
+#include "MidiSynth.h"
+#include "OutputLevel.h"
+#include "WaveOut.h"
+#include "forms/EventDispatch.h"
+
+namespace {
+
+constexpr int StatusPeriodMs = 1000;
+
+// playbin's flags: audio only, through its own volume element. With video
+// or subtitles allowed, a file holding a picture would bring up a video
+// sink of its own (and a window).
+constexpr guint PlayAudio = 0x02;
+constexpr guint PlaySoftVolume = 0x10;
+
+qint32 toMilliseconds(gint64 nanoseconds) {
+    const gint64 ms = nanoseconds / GST_MSECOND;
+    return ms > std::numeric_limits<qint32>::max() ? std::numeric_limits<qint32>::max()
+                                                   : qint32(qMax<gint64>(ms, 0));
+}
+
+void onElementSetup(GstElement*, GstElement* element, gpointer) {
+    media::tuneMidiSynth(element, GstMediaDevice::MidiSynthGain);
+}
+
+// The output the description names: a single element as it is (so its
+// properties stay reachable through playbin's "audio-sink"), several as a
+// bin with a ghost pad.
+GstElement* makeSink(const QByteArray& description) {
+    GError* error = nullptr;
+    GstElement* sink = gst_parse_launch(description.constData(), &error);
+    if (error) {
+        g_clear_error(&error);
+        if (sink) gst_object_unref(sink);
+        return nullptr;
+    }
+    if (sink && GST_IS_PIPELINE(sink)) {
+        gst_object_unref(sink);
+        sink = gst_parse_bin_from_description(description.constData(), TRUE, &error);
+        if (error) {
+            g_clear_error(&error);
+            if (sink) gst_object_unref(sink);
+            return nullptr;
+        }
+    }
+    return sink;
+}
+
+}  // namespace
+
+GstMediaDevice::GstMediaDevice(const QString& sinkDescription, QObject* parent)
+    : QObject(parent), m_sinkDescription(sinkDescription) {
+    m_statusTimer.setInterval(StatusPeriodMs);
+    m_statusTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_statusTimer, &QTimer::timeout, this, &GstMediaDevice::raiseStatusUpdate);
+    connect(&WaveOut::instance(), &WaveOut::volumeChanged, this, &GstMediaDevice::applyOutputLevel);
+}
+
+GstMediaDevice::~GstMediaDevice() {
+    m_statusTimer.stop();
+    delete m_busNotifier;
+    if (m_playbin) gst_element_set_state(m_playbin, GST_STATE_NULL);
+    if (m_bus) gst_object_unref(m_bus);
+    if (m_playbin) gst_object_unref(m_playbin);
+}
+
+void GstMediaDevice::setCommand(const QString& command) {
+    switch (media::parseCommand(command)) {
+        case media::Command::Open:
+            open();
+            return;
+        case media::Command::Play:
+            if (!m_open) return fail(media::NotOpen);
+            play();
+            return;
+        case media::Command::Pause:
+        case media::Command::Stop:
+            if (!m_open) return fail(media::NotOpen);
+            halt();
+            return;
+        case media::Command::Close:
+            close();
+            succeed();
+            return;
+        case media::Command::Unknown:
+            fail(media::UnknownCommand, command);
+            return;
+    }
+}
+
+qint32 GstMediaDevice::Length() const { return m_open ? m_lengthMs : 0; }
+
+qint32 GstMediaDevice::Position() const {
+    if (!m_open) return 0;
+    if (m_ended) return m_lengthMs;
+    // GStreamer's last position may fall short of or run past the length;
+    // only the end of the stream may read as the length itself.
+    gint64 ns = -1;
+    if (gst_element_query_position(m_playbin, GST_FORMAT_TIME, &ns) && ns >= 0)
+        m_lastPositionMs = toMilliseconds(ns);
+    return qBound(0, m_lastPositionMs, m_lengthMs - 1);
+}
+
+void GstMediaDevice::open() {
+    if (m_open) close();
+    const QString path = m_fileName;
+    if (path.isEmpty()) return fail(media::NoFileName);
+
+    // The plain failures are told apart before GStreamer sees the file: it
+    // would report them all as one "could not read" error.
+    const QFileInfo info(path);
+    if (!info.exists()) return fail(media::FileNotFound, path);
+    if (!info.isFile()) return fail(media::NotAFile, path);
+    if (QFile file(path); !file.open(QIODevice::ReadOnly)) return fail(media::Unreadable, path);
+    if (info.size() == 0) return fail(media::EmptyFile, path);
+
+    if (!ensurePipeline()) return fail(media::BackendUnavailable);
+    drainBus();
+    const QByteArray uri = QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded();
+    g_object_set(m_playbin, "uri", uri.constData(), nullptr);
+    applyOutputLevel();
+
+    if (const int error = preroll(); error != media::NoError) {
+        gst_element_set_state(m_playbin, GST_STATE_NULL);
+        drainBus();
+        return fail(error, path);
+    }
+    m_open = true;
+    m_playing = false;
+    m_ended = false;
+    m_lastPositionMs = 0;
+    m_busNotifier->setEnabled(true);
+    m_statusTimer.start();
+    succeed();
+}
+
+int GstMediaDevice::preroll() {
+    const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    if (change == GST_STATE_CHANGE_FAILURE) return media::NotPlayable;
+    if (change == GST_STATE_CHANGE_ASYNC) {
+        const QDeadlineTimer deadline(PrerollLimitMs);
+        for (;;) {
+            const qint64 left = deadline.remainingTime();
+            GstMessage* message =
+                left > 0 ? gst_bus_timed_pop_filtered(
+                               m_bus, GstClockTime(left) * GST_MSECOND,
+                               GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR))
+                         : nullptr;
+            if (!message) return media::OpenTimeout;
+            const GstMessageType type = GST_MESSAGE_TYPE(message);
+            gst_message_unref(message);
+            if (type == GST_MESSAGE_ERROR) return media::NotPlayable;
+            if (type == GST_MESSAGE_ASYNC_DONE) break;
+        }
+    }
+    // A file GStreamer can decode but that holds no sound (a picture, say)
+    // prerolls without any audio stream.
+    gint audioStreams = 0;
+    g_object_get(m_playbin, "n-audio", &audioStreams, nullptr);
+    if (audioStreams <= 0) return media::NotPlayable;
+    return readLength();
+}
+
+int GstMediaDevice::readLength() {
+    gint64 ns = -1;
+    if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &ns) && ns >= 0) {
+        m_lengthMs = toMilliseconds(ns);
+    } else {
+        const qint64 estimate = estimatedLengthMs();
+        if (estimate < 0) return media::UnknownLength;
+        m_lengthMs = qint32(qMin<qint64>(estimate, std::numeric_limits<qint32>::max()));
+    }
+    return m_lengthMs > 0 ? media::NoError : media::ZeroLength;
+}
+
+qint64 GstMediaDevice::estimatedLengthMs() const {
+    // An MP3 without a length header gets its duration from the decoder
+    // only after some hundred milliseconds of playing; until then the file
+    // size at the bit rate its first frame announces is a close figure.
+    GstTagList* tags = nullptr;
+    g_signal_emit_by_name(m_playbin, "get-audio-tags", 0, &tags);
+    guint bitrate = 0;
+    if (tags) {
+        if (!gst_tag_list_get_uint(tags, GST_TAG_BITRATE, &bitrate) || bitrate == 0)
+            gst_tag_list_get_uint(tags, GST_TAG_NOMINAL_BITRATE, &bitrate);
+        gst_tag_list_unref(tags);
+    }
+    if (bitrate == 0) return -1;
+    return QFileInfo(m_fileName).size() * 8000 / bitrate;
+}
+
+void GstMediaDevice::play() {
+    succeed();
+    if (m_ended || m_playing) return;
+    if (gst_element_set_state(m_playbin, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        m_ended = true;
+        return fail(media::PlaybackFailed, m_fileName);
+    }
+    m_playing = true;
+}
+
+void GstMediaDevice::halt() {
+    succeed();
+    if (m_ended || !m_playing) return;
+    // Read the place before halting: the position query is briefly
+    // unanswered while the sink goes back to its prerolled state.
+    Position();
+    gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    m_playing = false;
+}
+
+void GstMediaDevice::close() {
+    if (!m_open) return;
+    m_statusTimer.stop();
+    m_busNotifier->setEnabled(false);
+    gst_element_set_state(m_playbin, GST_STATE_NULL);
+    drainBus();
+    m_open = false;
+    m_playing = false;
+    m_ended = false;
+    m_lengthMs = 0;
+    m_lastPositionMs = 0;
+}
+
+bool GstMediaDevice::ensurePipeline() {
+    if (m_playbin) return true;
+    GError* error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+        g_clear_error(&error);
+        return false;
+    }
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    GstElement* sink = makeSink(m_sinkDescription.toUtf8());
+    GstElement* noVideo = gst_element_factory_make("fakesink", nullptr);
+    GstElement* noText = gst_element_factory_make("fakesink", nullptr);
+    if (!playbin || !sink || !noVideo || !noText) {
+        for (GstElement* element : {playbin, sink, noVideo, noText})
+            if (element) gst_object_unref(element);
+        return false;
+    }
+    g_object_set(playbin, "audio-sink", sink, "video-sink", noVideo, "text-sink", noText, "flags",
+                 PlayAudio | PlaySoftVolume, nullptr);
+    g_signal_connect(playbin, "element-setup", G_CALLBACK(onElementSetup), nullptr);
+    m_playbin = GST_ELEMENT(gst_object_ref_sink(playbin));
+
+    // Messages are taken on this thread: the bus's descriptor is readable
+    // while messages wait, whichever event loop Qt runs.
+    m_bus = gst_element_get_bus(m_playbin);
+    GPollFD pollFd{};
+    gst_bus_get_pollfd(m_bus, &pollFd);
+    m_busNotifier = new QSocketNotifier(qintptr(pollFd.fd), QSocketNotifier::Read, this);
+    m_busNotifier->setEnabled(false);
+    connect(m_busNotifier, &QSocketNotifier::activated, this, &GstMediaDevice::onBusReadable);
+    return true;
+}
+
+void GstMediaDevice::applyOutputLevel() {
+    if (m_playbin)
+        g_object_set(m_playbin, "volume", media::outputGain(WaveOut::instance().volume()), nullptr);
+}
+
+void GstMediaDevice::drainBus() {
+    while (GstMessage* message = gst_bus_pop(m_bus)) gst_message_unref(message);
+}
+
+void GstMediaDevice::onBusReadable() {
+    while (GstMessage* message = gst_bus_pop(m_bus)) {
+        if (m_open) handleMessage(message);
+        gst_message_unref(message);
+    }
+}
+
+void GstMediaDevice::handleMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+            m_ended = true;
+            m_playing = false;
+            break;
+        case GST_MESSAGE_ERROR:
+            // A stream that breaks off counts as ended, so the player's
+            // end-of-track step moves on instead of waiting for ever.
+            if (!m_ended) {
+                m_ended = true;
+                m_playing = false;
+                fail(media::PlaybackFailed, m_fileName);
+            }
+            break;
+        case GST_MESSAGE_DURATION_CHANGED: {
+            gint64 ns = -1;
+            if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &ns) && ns > 0 &&
+                toMilliseconds(ns) > 0)
+                m_lengthMs = toMilliseconds(ns);
+            break;
+        }
+        case GST_MESSAGE_CLOCK_LOST:
+            // The output that gave the clock went away; going through PAUSED
+            // makes the pipeline pick another.
+            if (m_playing && !m_ended) {
+                gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+                gst_element_set_state(m_playbin, GST_STATE_PLAYING);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void GstMediaDevice::raiseStatusUpdate() {
+    if (!m_open) return;
+    // A copy: the handler may replace StatusUpdate, or close and reopen
+    // the device, while it runs.
+    const std::function<void()> handler = StatusUpdate;
+    if (handler) forms::dispatch(handler);
+}
+
+void GstMediaDevice::fail(int error, const QString& subject) {
+    m_error = error;
+    m_errorMessage = media::errorText(error, subject);
+}
+
+void GstMediaDevice::succeed() {
+    m_error = media::NoError;
+    m_errorMessage.clear();
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "MediaDevice.h"
+
+class QSocketNotifier;
+typedef struct _GstElement GstElement;
+typedef struct _GstBus GstBus;
+typedef struct _GstMessage GstMessage;
+
+// The media device on a GStreamer playbin: WAV, MP3, Ogg Vorbis, Opus, FLAC
+// and MIDI (FluidSynth with the system's General MIDI sound font).
+//
+// Beyond the MediaDevice contract:
+//  - GStreamer starts on the first "open", never before: building the
+//    window costs nothing of it.
+//  - "open" checks the file, then prerolls (decodes up to the first sample)
+//    for at most a few seconds, so Length is known when it returns. A
+//    missing, unreadable, empty, non-audio, corrupt or zero-length file
+//    fails the open and leaves the device closed with its error report.
+//    "open" while a file is open closes that one first.
+//  - An MP3 without a length header reports no length when prerolled: its
+//    length is then estimated from the file size and the stream's bit rate,
+//    and replaced by the decoder's own figure once it has one.
+//  - "play" continues from the position; "pause" and "stop" both halt and
+//    keep it (the player always closes after "stop"). Once the track has
+//    ended, Position stays at Length until "close", whatever is played.
+//  - A stream that fails while it plays (its file truncated or unreadable)
+//    counts as ended: Position becomes Length, so the player's end-of-track
+//    step moves on, and the error report says PlaybackFailed.
+//  - Bus messages and StatusUpdate run on the thread that made the device
+//    (the UI thread); StatusUpdate goes through forms::dispatch, and its
+//    handler may send any command, "close" and "open" included. It must not
+//    delete the device.
+//  - Every stream plays at WaveOut's level (media::outputGain) and follows
+//    it while it plays.
+class GstMediaDevice : public QObject, public MediaDevice {
+    Q_OBJECT
+public:
+    // sinkDescription is a GStreamer launch description of the audio
+    // output, e.g. "fakesink sync=true" for tests that play in real time.
+    explicit GstMediaDevice(const QString& sinkDescription = QStringLiteral("autoaudiosink"),
+                            QObject* parent = nullptr);
+    ~GstMediaDevice() override;
+
+    QString FileName() const override { return m_fileName; }
+    void setFileName(const QString& path) override { m_fileName = path; }
+
+    void setCommand(const QString& command) override;
+
+    qint32 Length() const override;
+    qint32 Position() const override;
+
+    int Error() const override { return m_error; }
+    QString ErrorMessage() const override { return m_errorMessage; }
+
+    bool isOpen() const override { return m_open; }
+
+    // The playbin itself, for tests and benchmarks that read its properties
+    // or watch its sink; null before the first "open".
+    GstElement* playbin() const { return m_playbin; }
+
+    // How long "open" waits for the decoder to get ready.
+    static constexpr int PrerollLimitMs = 5000;
+    // FluidSynth's gain for MIDI files. Its default, 0.2, leaves a full
+    // arrangement (drums, bass, chords) some 9 dB below ordinary music and
+    // a lone melody 25 dB below; 0.5 brings the arrangement to the level of
+    // other files with its peaks about at full scale. A higher gain would
+    // lift a lone melody further but clip every busy tune.
+    static constexpr double MidiSynthGain = 0.5;
+
+private:
+    void open();
+    void play();
+    void halt();
+    void close();
+
+    bool ensurePipeline();
+    int preroll();
+    int readLength();
+    qint64 estimatedLengthMs() const;
+    void applyOutputLevel();
+
+    void drainBus();
+    void onBusReadable();
+    void handleMessage(GstMessage* message);
+    void raiseStatusUpdate();
+
+    void fail(int error, const QString& subject = {});
+    void succeed();
+
+    QString m_fileName;
+    QString m_sinkDescription;
+    int m_error = 0;
+    QString m_errorMessage;
+
+    GstElement* m_playbin = nullptr;
+    GstBus* m_bus = nullptr;
+    QSocketNotifier* m_busNotifier = nullptr;
+    QTimer m_statusTimer;
+
+    bool m_open = false;
+    bool m_playing = false;
+    bool m_ended = false;
+    qint32 m_lengthMs = 0;
+    mutable qint32 m_lastPositionMs = 0;
+};

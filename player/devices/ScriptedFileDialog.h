@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStringList>
+
+#include "FileDialog.h"
+
+// An Open dialog that answers from a script, for tests: each ShowOpen takes
+// the next answer; an empty answer, or none left, is a cancel.
+class ScriptedFileDialog : public FileDialog {
+public:
+    ScriptedFileDialog() = default;
+    explicit ScriptedFileDialog(QStringList answers) : m_answers(std::move(answers)) {}
+
+    void answer(const QString& path) { m_answers << path; }
+    void cancel() { m_answers << QString(); }
+
+    void ShowOpen() override {
+        ++m_shown;
+        m_fileName = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+    }
+
+    int timesShown() const { return m_shown; }
+    int answersLeft() const { return int(m_answers.size()); }
+
+private:
+    QStringList m_answers;
+    int m_shown = 0;
+};

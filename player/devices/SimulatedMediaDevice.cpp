@@ -1,0 +1,110 @@
+#include "SimulatedMediaDevice.h"
+
+#include "MediaCommand.h"
+#include "MediaError.h"
+#include "OutputLevel.h"
+#include "WaveOut.h"
+#include "forms/EventDispatch.h"
+
+SimulatedMediaDevice::SimulatedMediaDevice(QObject* parent) : QObject(parent) {
+    connect(&WaveOut::instance(), &WaveOut::volumeChanged, this, [this](quint32 word) {
+        if (m_open) m_level = word;
+    });
+}
+
+void SimulatedMediaDevice::addFile(const QString& path, qint32 lengthMs) {
+    m_unplayable.remove(path);
+    m_lengths.insert(path, qMax(lengthMs, 0));
+}
+
+void SimulatedMediaDevice::addUnplayableFile(const QString& path) {
+    m_lengths.remove(path);
+    m_unplayable.insert(path);
+}
+
+void SimulatedMediaDevice::setCommand(const QString& command) {
+    const media::Command parsed = media::parseCommand(command);
+    m_log << (parsed == media::Command::Open ? QStringLiteral("open ") + m_fileName : command);
+    switch (parsed) {
+        case media::Command::Open:
+            open();
+            return;
+        case media::Command::Play:
+            if (!m_open) return fail(media::NotOpen);
+            succeed();
+            m_playing = m_positionMs < m_lengthMs;
+            return;
+        case media::Command::Pause:
+        case media::Command::Stop:
+            if (!m_open) return fail(media::NotOpen);
+            succeed();
+            m_playing = false;
+            return;
+        case media::Command::Close:
+            close();
+            succeed();
+            return;
+        case media::Command::Unknown:
+            fail(media::UnknownCommand, command);
+            return;
+    }
+}
+
+void SimulatedMediaDevice::open() {
+    if (m_open) close();
+    if (m_fileName.isEmpty()) return fail(media::NoFileName);
+    if (m_unplayable.contains(m_fileName)) return fail(media::NotPlayable, m_fileName);
+    const auto found = m_lengths.constFind(m_fileName);
+    if (found == m_lengths.cend()) return fail(media::FileNotFound, m_fileName);
+    m_open = true;
+    m_playing = false;
+    m_lengthMs = *found;
+    m_positionMs = 0;
+    m_untilStatusMs = StatusPeriodMs;
+    m_level = WaveOut::instance().volume();
+    succeed();
+}
+
+void SimulatedMediaDevice::close() {
+    m_open = false;
+    m_playing = false;
+    m_lengthMs = 0;
+    m_positionMs = 0;
+}
+
+void SimulatedMediaDevice::advance(qint64 ms) {
+    while (ms > 0) {
+        const qint64 step = m_open ? qMin(ms, m_untilStatusMs) : ms;
+        if (m_playing) {
+            m_positionMs = qint32(qMin<qint64>(m_positionMs + step, m_lengthMs));
+            if (m_positionMs == m_lengthMs) m_playing = false;
+        }
+        ms -= step;
+        if (!m_open) continue;
+        m_untilStatusMs -= step;
+        if (m_untilStatusMs == 0) {
+            m_untilStatusMs = StatusPeriodMs;
+            const std::function<void()> handler = StatusUpdate;
+            if (handler) forms::dispatch(handler);
+        }
+    }
+}
+
+void SimulatedMediaDevice::failPlayback() {
+    if (!m_open) return;
+    m_positionMs = m_lengthMs;
+    m_playing = false;
+    fail(media::PlaybackFailed, m_fileName);
+}
+
+double SimulatedMediaDevice::appliedGain() const { return media::outputGain(appliedLevel()); }
+
+void SimulatedMediaDevice::fail(int error, const QString& subject) {
+    m_error = error;
+    m_errorMessage = media::errorText(error, subject);
+}
+
+void SimulatedMediaDevice::succeed() {
+    m_error = media::NoError;
+    m_errorMessage.clear();
+}

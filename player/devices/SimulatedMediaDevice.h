@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include "MediaDevice.h"
+
+// A media device on a virtual clock, for tests of the player's logic: the
+// contract of the GStreamer device, with files registered by path and time
+// moved by advance() instead of passing.
+//
+//  - addFile(path, ms) registers a playable file; addFile(path, 0) one that
+//    opens with Length 0 (the real device refuses such files; the player
+//    must still not divide by it). addUnplayableFile(path), and any path not
+//    registered, fail to open with an error report.
+//  - advance(ms) moves the position while playing, raises StatusUpdate
+//    every 1000 ms of virtual time counted from the last "open" (as the real
+//    device's timer does), through forms::dispatch, and sets Position to
+//    Length when the end is reached. Handlers may send any command from
+//    inside StatusUpdate.
+//  - failPlayback() makes the open stream break off as the real device sees
+//    it: the track counts as ended, with an error report.
+//  - log() holds every command received, in order; "open" is logged as
+//    "open <FileName>".
+//  - The stream follows WaveOut's level like the real one; appliedLevel()
+//    is the level word the open stream plays at.
+class SimulatedMediaDevice : public QObject, public MediaDevice {
+    Q_OBJECT
+public:
+    static constexpr int StatusPeriodMs = 1000;
+
+    explicit SimulatedMediaDevice(QObject* parent = nullptr);
+
+    void addFile(const QString& path, qint32 lengthMs);
+    void addUnplayableFile(const QString& path);
+
+    QString FileName() const override { return m_fileName; }
+    void setFileName(const QString& path) override { m_fileName = path; }
+
+    void setCommand(const QString& command) override;
+
+    qint32 Length() const override { return m_open ? m_lengthMs : 0; }
+    qint32 Position() const override { return m_open ? m_positionMs : 0; }
+
+    int Error() const override { return m_error; }
+    QString ErrorMessage() const override { return m_errorMessage; }
+
+    bool isOpen() const override { return m_open; }
+    bool isPlaying() const { return m_playing; }
+
+    // Moves the virtual clock on by ms milliseconds.
+    void advance(qint64 ms);
+    void failPlayback();
+
+    const QStringList& log() const { return m_log; }
+    void clearLog() { m_log.clear(); }
+
+    // The wave-out level word applied to the open stream; 0 while closed.
+    quint32 appliedLevel() const { return m_open ? m_level : 0; }
+    // The linear gain that level gives, as the real device sets it.
+    double appliedGain() const;
+
+private:
+    void open();
+    void close();
+    void fail(int error, const QString& subject = {});
+    void succeed();
+
+    QHash<QString, qint32> m_lengths;
+    QSet<QString> m_unplayable;
+    QStringList m_log;
+
+    QString m_fileName;
+    int m_error = 0;
+    QString m_errorMessage;
+
+    bool m_open = false;
+    bool m_playing = false;
+    qint32 m_lengthMs = 0;
+    qint32 m_positionMs = 0;
+    qint64 m_untilStatusMs = StatusPeriodMs;
+    quint32 m_level = 0;
+};
