@@ -1,0 +1,116 @@
+#include "com/ComponentRegistry.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace com::registry {
+
+namespace {
+QString configHome() {
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString& errorText() {
+    static QString text;
+    return text;
+}
+
+QString classSection(const Guid& clsid) { return QStringLiteral("CLSID.") + clsid.toBareString(); }
+QString progIdSection(const QString& progId) { return QStringLiteral("ProgID.") + progId; }
+QString typeLibSection(const Guid& id) { return QStringLiteral("TypeLib.") + id.toBareString(); }
+QString versionText(const TypeLibIdentity& t) {
+    return QStringLiteral("%1.%2").arg(t.major).arg(t.minor);
+}
+
+std::unique_ptr<QSettings> open() {
+    auto file = std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
+    file->setAtomicSyncRequired(true);
+    return file;
+}
+
+bool finish(QSettings& file) {
+    file.sync();
+    switch (file.status()) {
+        case QSettings::NoError:
+            errorText().clear();
+            return true;
+        case QSettings::AccessError:
+            errorText() = QStringLiteral("无法写入部件注册表 %1").arg(filePath());
+            return false;
+        case QSettings::FormatError:
+            errorText() = QStringLiteral("部件注册表 %1 已损坏").arg(filePath());
+            return false;
+    }
+    return false;
+}
+}  // namespace
+
+QString filePath() { return configHome() + QStringLiteral("/ComponentRegistry/registry.ini"); }
+
+QString lastError() { return errorText(); }
+
+std::optional<Guid> classOfProgId(const QString& progId) {
+    const auto file = open();
+    return Guid::fromString(
+        file->value(progIdSection(progId) + QStringLiteral("/CLSID")).toString());
+}
+
+std::optional<ClassRegistration> findClass(const Guid& clsid) {
+    const auto file = open();
+    file->beginGroup(classSection(clsid));
+    const QString server = file->value(QStringLiteral("InprocServer")).toString();
+    if (server.isEmpty()) return std::nullopt;
+    return ClassRegistration{clsid, file->value(QStringLiteral("ProgID")).toString(), server};
+}
+
+bool writeProject(const ProjectDescriptor& project, const QString& serverPath) {
+    const auto file = open();
+    if (file->status() == QSettings::FormatError) return finish(*file);
+    const TypeLibIdentity& lib = project.typeLib;
+    for (const ClassEntry& c : project.classes) {
+        const QString progId = QString::fromUtf8(c.progId);
+        file->beginGroup(classSection(c.clsid));
+        file->setValue(QStringLiteral("Class"), QString::fromUtf8(c.className));
+        file->setValue(QStringLiteral("ProgID"), progId);
+        file->setValue(QStringLiteral("Control"), c.control);
+        file->setValue(QStringLiteral("MiscStatus"), c.miscStatus);
+        file->setValue(QStringLiteral("ToolboxBitmap"),
+                       QStringLiteral("%1,%2").arg(serverPath).arg(c.toolboxBitmap));
+        file->setValue(QStringLiteral("InprocServer"), serverPath);
+        file->setValue(QStringLiteral("TypeLib"), lib.id.toString());
+        file->setValue(QStringLiteral("Version"), versionText(lib));
+        file->endGroup();
+        file->setValue(progIdSection(progId) + QStringLiteral("/CLSID"), c.clsid.toString());
+    }
+    file->beginGroup(typeLibSection(lib.id));
+    file->beginGroup(versionText(lib));
+    file->setValue(QStringLiteral("Name"), QString::fromUtf8(lib.name));
+    file->setValue(QStringLiteral("HelpString"), QString::fromUtf8(lib.helpString));
+    file->setValue(QStringLiteral("Locale"), lib.locale);
+    file->setValue(QStringLiteral("Flags"), lib.flags);
+    file->setValue(QStringLiteral("Path"), serverPath);
+    file->endGroup();
+    file->endGroup();
+    return finish(*file);
+}
+
+bool removeProject(const ProjectDescriptor& project) {
+    const auto file = open();
+    if (file->status() == QSettings::FormatError) return finish(*file);
+    for (const ClassEntry& c : project.classes) {
+        file->remove(classSection(c.clsid));
+        // The programmatic identifier may have been taken over by another
+        // class since; then it is not ours to remove.
+        const QString progId = progIdSection(QString::fromUtf8(c.progId));
+        if (Guid::fromString(file->value(progId + QStringLiteral("/CLSID")).toString()) == c.clsid)
+            file->remove(progId);
+    }
+    // Other versions of the same type library stay.
+    file->remove(typeLibSection(project.typeLib.id) + u'/' + versionText(project.typeLib));
+    return finish(*file);
+}
+
+}  // namespace com::registry

@@ -1,0 +1,65 @@
+#include "com/CreateObject.h"
+
+#include <QCoreApplication>
+
+#include "com/ClassFactory.h"
+#include "com/ComponentLibrary.h"
+#include "com/ComponentRegistry.h"
+#include "com/Dispatch.h"
+#include "com/SideBySideManifest.h"
+#include "forms/RuntimeError.h"
+
+namespace com {
+
+namespace {
+[[noreturn]] void cannotCreate(const QString& name, const QString& reason) {
+    forms::raiseError(err::CannotCreateObject,
+                      QStringLiteral("ActiveX 部件不能创建对象: %1\n%2").arg(name, reason));
+}
+
+struct Located {
+    Guid clsid;
+    QString file;
+};
+
+Located locate(const QString& name, const QString& manifestFolder) {
+    std::optional<Guid> clsid = Guid::fromString(name);
+    if (!clsid) clsid = registry::classOfProgId(name);
+    if (clsid) {
+        if (auto registered = registry::findClass(*clsid)) return {*clsid, registered->serverPath};
+    }
+    if (auto beside = findInManifests(manifestFolder, name)) return {beside->clsid, beside->file};
+    cannotCreate(name, QStringLiteral("该部件未注册，程序目录中也没有说明它的清单文件"));
+}
+}  // namespace
+
+Ptr<IUnknown> createObject(const QString& name) {
+    return createObject(name, QCoreApplication::applicationDirPath());
+}
+
+Ptr<IUnknown> createObject(const QString& name, const QString& manifestFolder) {
+    const Located where = locate(name, manifestFolder);
+    QString reason;
+    ComponentLibrary* library = ComponentLibrary::load(where.file, &reason);
+    if (!library) cannotCreate(name, reason);
+
+    void* out = nullptr;
+    if (hr::failed(library->getClassObject(where.clsid, IClassFactory::iid, &out))) {
+        freeUnusedLibraries();
+        cannotCreate(name,
+                     QStringLiteral("%1 不提供类 %2").arg(where.file, where.clsid.toString()));
+    }
+    const auto factory = Ptr<IClassFactory>::adopt(static_cast<IClassFactory*>(out));
+    out = nullptr;
+    const HResult status = factory->CreateInstance(nullptr, IUnknown::iid, &out);
+    if (hr::failed(status)) {
+        cannotCreate(
+            name,
+            QStringLiteral("类工厂未能创建实例 (0x%1)").arg(uint32_t(status), 8, 16, QChar(u'0')));
+    }
+    return Ptr<IUnknown>::adopt(static_cast<IUnknown*>(out));
+}
+
+int freeUnusedLibraries() { return ComponentLibrary::freeUnused(); }
+
+}  // namespace com

@@ -1,0 +1,37 @@
+#include "com/Dispatch.h"
+
+#include "forms/RuntimeError.h"
+
+namespace com {
+
+namespace {
+Variant invoke(IDispatch& object, DispId id, InvokeKind kind, std::span<Variant> args) {
+    Variant result;
+    ExcepInfo error;
+    const HResult status = object.Invoke(id, kind, args, &result, &error);
+    if (hr::succeeded(status)) return result;
+    if (status == hr::Exception) forms::raiseError(error.number, error.description);
+    if (status == hr::MemberNotFound || status == hr::UnknownName)
+        forms::raiseError(err::ObjectDoesNotSupport,
+                          QStringLiteral("对象不支持该属性或方法 (%1)").arg(id));
+    if (status == hr::TypeMismatch) forms::raiseError(forms::err::TypeMismatch);
+    if (const int number = hr::errorNumber(status)) forms::raiseError(number);
+    forms::raiseError(forms::err::InvalidProcedureCall,
+                      QStringLiteral("调用失败 (0x%1)").arg(uint32_t(status), 8, 16, QChar(u'0')));
+}
+}  // namespace
+
+Variant getProperty(IDispatch& object, DispId id) {
+    return invoke(object, id, InvokeKind::PropertyGet, {});
+}
+
+void putProperty(IDispatch& object, DispId id, const Variant& value) {
+    Variant arg = value;
+    invoke(object, id, InvokeKind::PropertyPut, std::span<Variant>(&arg, 1));
+}
+
+Variant callMethod(IDispatch& object, DispId id, std::span<Variant> args) {
+    return invoke(object, id, InvokeKind::Method, args);
+}
+
+}  // namespace com

@@ -1,0 +1,130 @@
+#include "hosting/UserControl.h"
+
+#include "forms/EventDispatch.h"
+#include "forms/RuntimeError.h"
+#include "forms/Twips.h"
+
+namespace hosting {
+
+namespace {
+template <class Body>
+com::HResult guarded(Body&& body) {
+    try {
+        body();
+        return com::hr::Ok;
+    } catch (const forms::RuntimeError& e) {
+        return com::hr::fromError(e.number());
+    }
+}
+}  // namespace
+
+// The user control's own window: it tells the control when it is shown.
+class UserControl::OwnWindow : public QWidget {
+public:
+    explicit OwnWindow(UserControl& owner) : m_owner(owner) { setFocusPolicy(Qt::NoFocus); }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        forms::dispatch([this] { m_owner.UserControl_Show(); });
+    }
+
+private:
+    UserControl& m_owner;
+};
+
+UserControl::UserControl(float designWidth, float designHeight)
+    : m_window(new OwnWindow(*this)), m_width(designWidth), m_height(designHeight) {
+    applySize();
+}
+
+UserControl::~UserControl() { delete m_window.data(); }
+
+void UserControl::applySize() {
+    if (m_window) m_window->resize(forms::twipsToPixels(m_width), forms::twipsToPixels(m_height));
+    if (m_site) m_site->OnExtentChanged(m_width, m_height);
+}
+
+void UserControl::setWidth(float twips) {
+    if (twips == m_width) return;
+    m_width = twips;
+    applySize();
+    UserControl_Resize();
+}
+
+void UserControl::setHeight(float twips) {
+    if (twips == m_height) return;
+    m_height = twips;
+    applySize();
+    UserControl_Resize();
+}
+
+void UserControl::setEnabled(bool enabled) {
+    m_enabled = enabled;
+    if (m_window) m_window->setEnabled(enabled);
+}
+
+bool UserControl::AmbientUserMode() const {
+    bool userMode = true;
+    if (m_site) m_site->GetAmbientUserMode(&userMode);
+    return userMode;
+}
+
+com::Variant UserControl::Extender(const QString& property) const {
+    if (!m_site) forms::raiseError(398, QStringLiteral("客户站点不可用"));
+    com::Variant value;
+    if (com::hr::failed(m_site->GetExtenderProperty(property, &value)))
+        forms::raiseError(com::err::ObjectDoesNotSupport,
+                          QStringLiteral("对象不支持该属性或方法: Extender.%1").arg(property));
+    return value;
+}
+
+void UserControl::PropertyChanged(const QString& name) {
+    if (m_site) m_site->OnPropertyChanged(name);
+}
+
+void UserControl::RaiseEvent(com::DispId id, std::span<com::Variant> args) {
+    if (!m_events) return;
+    com::ExcepInfo ignored;
+    m_events->Invoke(id, com::InvokeKind::Method, args, nullptr, &ignored);
+}
+
+com::HResult UserControl::SetSite(IControlSite* site) {
+    m_site = site;
+    return com::hr::Ok;
+}
+
+com::HResult UserControl::Advise(com::IDispatch* events) {
+    m_events = events;
+    return com::hr::Ok;
+}
+
+com::HResult UserControl::InitNew() {
+    return guarded([this] { UserControl_InitProperties(); });
+}
+
+com::HResult UserControl::Load(const PropertyBag& bag) {
+    return guarded([&] { UserControl_ReadProperties(bag); });
+}
+
+com::HResult UserControl::Save(PropertyBag& bag) {
+    return guarded([&] { UserControl_WriteProperties(bag); });
+}
+
+com::HResult UserControl::SetExtent(float width, float height) {
+    return guarded([&] {
+        m_width = width;
+        m_height = height;
+        applySize();
+        UserControl_Resize();
+    });
+}
+
+com::HResult UserControl::GetExtent(float* width, float* height) {
+    if (!width || !height) return com::hr::Pointer;
+    *width = m_width;
+    *height = m_height;
+    return com::hr::Ok;
+}
+
+}  // namespace hosting
