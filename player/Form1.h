@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+#include "devices/FileDialog.h"
+#include "devices/MediaDevice.h"
 #include "forms/CommandButton.h"
 #include "forms/Form.h"
 #include "forms/HScrollBar.h"
@@ -9,6 +13,7 @@
 #include "forms/Menu.h"
 #include "forms/PictureBox.h"
 #include "forms/Timer.h"
+#include "hosting/ControlSite.h"
 
 // The player's one window. It keeps no variables of its own: what it is
 // playing, whether it is paused, the elapsed seconds, the status text, the
@@ -16,7 +21,10 @@
 // properties of its controls.
 class Form1 : public forms::Form {
 public:
-    Form1();
+    // Without devices of its own the window plays through GStreamer and
+    // asks with Qt's file dialog; tests hand in simulated ones.
+    explicit Form1(std::unique_ptr<MediaDevice> device = nullptr,
+                   std::unique_ptr<FileDialog> dialog = nullptr);
     ~Form1() override;
 
     // Controls, in the order they are stacked (later ones in front).
@@ -44,11 +52,53 @@ public:
     forms::MenuItem& del;
     forms::MenuItem& delt;
 
+private:
+    std::unique_ptr<MediaDevice> m_mci;
+    std::unique_ptr<FileDialog> m_cdlg;
+
+public:
+    MediaDevice& mci;
+    FileDialog& cdlg;
+    // The hidden slider that relays the volume; null when its component
+    // could not be created (componentError() says why).
+    std::unique_ptr<hosting::ControlSite> vsVolume;
+    const QString& componentError() const { return m_componentError; }
+
     // Handlers.
     void Form_Load();
     void Form_Unload(int& Cancel);
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void List1_DblClick();
+    void mci_StatusUpdate();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void HScroll1_Change();
+    void List1_MouseDown(int Button, int Shift, float X, float Y);
+    void add_Click();
+    void del_Click();
+    void delt_Click();
+    void Command7_Click();
+    void Command8_Click();
+
+    // The part of a path behind its last "/". A path without one is an
+    // invalid argument (error 5).
+    QString nam(const QString& path) const;
 
 private:
     void restorePlaylist();
     void savePlaylist();
+
+    QString nowPlayingText() const;
+    bool deviceIsPlayable() const;
+    void moveMarker();
+    void startRandomEntry(int last);
+    void stopAdvancing(const QString& status);
+    void createVolumeSlider();
+    void reportLater(const QString& message);
+
+    QString m_componentError;
 };

@@ -3,6 +3,8 @@
 #include <QFont>
 
 #include "Form1.h"
+#include "devices/GstMediaDevice.h"
+#include "devices/QtFileDialog.h"
 
 namespace {
 const QColor kStripBlue(128, 128, 255);
@@ -20,7 +22,7 @@ QFont clockFont() {
 }
 }  // namespace
 
-Form1::Form1()
+Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> dialog)
     : forms::Form(QStringLiteral("Form1"), 3510, 4290),
       Label1(this, QStringLiteral("Label1")),
       Label3(this, QStringLiteral("Label3")),
@@ -44,7 +46,11 @@ Form1::Form1()
       caidna(QStringLiteral("caidna"), QStringLiteral("caidan")),
       add(caidna.addItem(QStringLiteral("add"), QStringLiteral("添加"))),
       del(caidna.addItem(QStringLiteral("del"), QStringLiteral("删除"))),
-      delt(caidna.addItem(QStringLiteral("delt"), QStringLiteral("删除其余"))) {
+      delt(caidna.addItem(QStringLiteral("delt"), QStringLiteral("删除其余"))),
+      m_mci(device ? std::move(device) : std::make_unique<GstMediaDevice>()),
+      m_cdlg(dialog ? std::move(dialog) : std::make_unique<QtFileDialog>(this)),
+      mci(*m_mci),
+      cdlg(*m_cdlg) {
     setCaption(QStringLiteral("ravelle"));
     setIcon(QIcon(QStringLiteral(":/ravelle/ravelle.xpm")));
 
@@ -108,11 +114,52 @@ Form1::Form1()
     Timer2.setInterval(1000);
     Timer2.setEnabled(false);
 
+    createVolumeSlider();
+
     setTabOrder({&List1, &Command1, &Command2, &Command3, &Command4, &Command5, &Command6,
                  &HScroll1, &Command7, &Command8});
 
     Load = [this] { Form_Load(); };
     Unload = [this](int& cancel) { Form_Unload(cancel); };
+    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+    Command3.Click = [this] { Command3_Click(); };
+    Command4.Click = [this] { Command4_Click(); };
+    Command5.Click = [this] { Command5_Click(); };
+    List1.DblClick = [this] { List1_DblClick(); };
+    mci.StatusUpdate = [this] { mci_StatusUpdate(); };
+    Timer1.OnTimer = [this] { Timer1_Timer(); };
+    Timer2.OnTimer = [this] { Timer2_Timer(); };
+    HScroll1.Change = [this] { HScroll1_Change(); };
+    List1.MouseDown = [this](int button, int shift, float x, float y) {
+        List1_MouseDown(button, shift, x, y);
+    };
+    add.Click = [this] { add_Click(); };
+    del.Click = [this] { del_Click(); };
+    delt.Click = [this] { delt_Click(); };
+    Command7.Click = [this] { Command7_Click(); };
+    Command8.Click = [this] { Command8_Click(); };
 }
 
 Form1::~Form1() = default;
+
+void Form1::createVolumeSlider() {
+    // Found by its programmatic identifier in the component registry, or
+    // through the manifest beside the program. Only its size is stored, so
+    // every property keeps the control's default.
+    try {
+        vsVolume = std::make_unique<hosting::ControlSite>(
+            this, hosting::ControlDesign{.name = QStringLiteral("vsVolume"),
+                                         .progId = QStringLiteral("工程1.NewHscrollbar"),
+                                         .left = 1440,
+                                         .top = 360,
+                                         .width = 1815,
+                                         .height = 240,
+                                         .visible = false,
+                                         .bag = hosting::PropertyBag::withExtent(1815, 240)});
+    } catch (const forms::RuntimeError& error) {
+        // The player still plays without it; the volume then goes straight
+        // from the scroll bar to the output.
+        m_componentError = error.description();
+    }
+}

@@ -52,6 +52,9 @@ void Form1::Form_Load() {
     forms::Steps steps;
     steps.skip([&] { Picture1.LoadPicture(forms::App::Path() + QStringLiteral("/volm.bmp")); });
     steps.skip([&] { restorePlaylist(); });
+    if (!m_componentError.isEmpty())
+        reportLater(
+            QStringLiteral("音量滑块无法创建，音量将直接由滚动条设置。\n%1").arg(m_componentError));
 }
 
 void Form1::restorePlaylist() {
@@ -77,15 +80,15 @@ void Form1::restorePlaylist() {
     }
 
     const QString damagedCopy = settings::store(kApplication).damagedCopy();
-    if (!damagedCopy.isEmpty()) {
-        // Tell the user once the window is up, not in the middle of start-up.
-        QTimer::singleShot(0, this, [damagedCopy] {
-            forms::MsgBox(
-                QStringLiteral("设置文件已损坏。原文件已另存为 %1，能读出的播放列表已恢复。")
-                    .arg(damagedCopy),
-                forms::MsgBoxStyle::Exclamation);
-        });
-    }
+    if (!damagedCopy.isEmpty())
+        reportLater(QStringLiteral("设置文件已损坏。原文件已另存为 %1，能读出的播放列表已恢复。")
+                        .arg(damagedCopy));
+}
+
+void Form1::reportLater(const QString& message) {
+    // Told once the window is up, not in the middle of start-up.
+    QTimer::singleShot(0, this,
+                       [message] { forms::MsgBox(message, forms::MsgBoxStyle::Exclamation); });
 }
 
 void Form1::Form_Unload(int& Cancel) {

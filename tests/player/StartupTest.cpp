@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Form1.h"
+#include "devices/WaveOut.h"
 #include "support/TempConfig.h"
 
 TEST(Startup, LeavesTheIdleStateWithTheWindowCollapsed) {
@@ -63,16 +64,16 @@ TEST(Startup, SetsEveryTooltip) {
         EXPECT_EQ(button->ToolTipText(), QString::fromUtf16(tip)) << button->Name().toStdString();
 }
 
-TEST(Startup, TheVolumeBarIsSetInsideStartUpBeforeThePlaylistIsRestored) {
+TEST(Startup, TheVolumeIsSetInsideStartUpBeforeThePlaylistIsRestored) {
     TempConfig config;
     config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
+    waveOutSetVolume(0, 0);
     Form1 form;
-    std::vector<std::pair<int, int>> changes;  // value, entries restored so far
-    form.HScroll1.Change = [&] {
-        changes.emplace_back(form.HScroll1.Value(), form.List1.ListCount());
-    };
+    std::vector<std::pair<quint32, int>> levels;  // level, entries restored by then
+    QObject::connect(&WaveOut::instance(), &WaveOut::volumeChanged, &form,
+                     [&](quint32 word) { levels.emplace_back(word, form.List1.ListCount()); });
     form.Show();
-    ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(changes[0], std::make_pair(10000, 0));
+    ASSERT_EQ(levels.size(), 1u);
+    EXPECT_EQ(levels[0], std::make_pair(quint32(0x4E204E20), 0));
     EXPECT_EQ(form.List1.ListCount(), 1);
 }

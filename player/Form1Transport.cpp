@@ -1,0 +1,129 @@
+// The transport: Open, Play, Pause, Stop, Resume and a double-click on a
+// playlist entry. Each is a fixed run of steps on the controls and the
+// media device; which command can be used next follows from the buttons'
+// flags alone.
+#include "Form1.h"
+#include "forms/Rnd.h"
+#include "forms/RuntimeError.h"
+#include "forms/Steps.h"
+
+namespace {
+const QString kPlay = QStringLiteral("play");
+const QString kPause = QStringLiteral("pause");
+const QString kStop = QStringLiteral("stop");
+const QString kOpen = QStringLiteral("open");
+const QString kClose = QStringLiteral("close");
+}  // namespace
+
+QString Form1::nam(const QString& path) const {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0) forms::raiseError(forms::err::InvalidProcedureCall);
+    return path.mid(slash + 1);
+}
+
+bool Form1::deviceIsPlayable() const { return mci.isOpen() && mci.Length() > 0; }
+
+// The status line for the file the device was just told to play: its name
+// when it plays, and the truth when it could not be opened.
+QString Form1::nowPlayingText() const {
+    return (deviceIsPlayable() ? QStringLiteral("正在播放..") : QStringLiteral("无法播放..")) +
+           nam(mci.FileName());
+}
+
+void Form1::Command1_Click() {
+    forms::Steps steps;
+    cdlg.setFileName(QString());
+    cdlg.ShowOpen();
+    Command2.setEnabled(true);
+    Command4.setEnabled(true);
+    if (cdlg.FileName().isEmpty()) {
+        Command2.SetFocus();
+        return;
+    }
+    mci.setCommand(kClose);
+    mci.setFileName(cdlg.FileName());
+    List1.AddItem(cdlg.FileName());
+    mci.setCommand(kOpen);
+    Command6.setLeft(80);
+    Label2.setCaption(QStringLiteral("00:00"));
+    steps.skip([&] { mci.setCommand(kPlay); });
+    steps.skip([&] { Label5.setCaption(QString()); });
+    steps.skip([&] { Label4.setCaption(nowPlayingText()); });
+    steps.skip([&] { Command2.SetFocus(); });
+}
+
+void Form1::Command2_Click() {
+    forms::Steps steps;
+    const int n = List1.ListCount() - 1;
+    mci.setCommand(kClose);
+    Command3.setVisible(true);
+    Label2.setCaption(QStringLiteral("00:00"));
+    Label5.setCaption(QString());
+    // An empty playlist has nothing to pick: what was done so far stands.
+    if (n < 0) return;
+    const int i = int((n - 0 + 1) * forms::Rnd::Next() + 0);
+    mci.setFileName(List1.List(i));
+    mci.setCommand(kOpen);
+    steps.leave([&] { mci.setCommand(kPlay); });
+    steps.leave([&] { Label4.setCaption(nowPlayingText()); });
+    steps.leave([&] { Command2.setEnabled(false); });
+    steps.leave([&] { Command3.setEnabled(true); });
+    steps.leave([&] { Command4.setEnabled(true); });
+    steps.leave([&] { Command3.SetFocus(); });
+}
+
+void Form1::Command3_Click() {
+    mci.setCommand(kPause);
+    Label4.setCaption(QStringLiteral("已暂停播放"));
+    Command5.setVisible(true);
+    Command3.setVisible(false);
+    Command3.setEnabled(false);
+    Command2.setEnabled(false);
+    Command5.setEnabled(true);
+    Command5.SetFocus();
+}
+
+void Form1::Command4_Click() {
+    mci.setCommand(kStop);
+    mci.setCommand(kClose);
+    Command2.setEnabled(true);
+    Label4.setCaption(QStringLiteral("已停止播放"));
+    Command3.setVisible(true);
+    Command3.setEnabled(false);
+    Command6.setLeft(80);
+    Command2.SetFocus();
+    Label2.setCaption(QStringLiteral("00:00"));
+    Label5.setCaption(QString());
+}
+
+void Form1::Command5_Click() {
+    forms::Steps steps;
+    mci.setCommand(kPlay);
+    steps.leave([&] { Label4.setCaption(nowPlayingText()); });
+    steps.leave([&] { Command2.setEnabled(false); });
+    steps.leave([&] { Command3.setEnabled(true); });
+    steps.leave([&] { Command4.setEnabled(true); });
+    steps.leave([&] { Command3.setVisible(true); });
+    steps.leave([&] { Command5.setEnabled(false); });
+    steps.leave([&] { Command3.SetFocus(); });
+    steps.leave([&] { Command5.setVisible(false); });
+}
+
+void Form1::List1_DblClick() {
+    forms::Steps steps;
+    mci.setCommand(kClose);
+    Command2.setEnabled(false);
+    Command3.setVisible(true);
+    Command5.setVisible(false);
+    Command3.setEnabled(true);
+    Command3.SetFocus();
+    Command4.setEnabled(true);
+    Command5.setEnabled(false);
+    Label2.setCaption(QStringLiteral("00:00"));
+    Label5.setCaption(QString());
+    if (List1.Text().isEmpty()) return;
+    mci.setFileName(List1.Text());
+    mci.setCommand(kOpen);
+    mci.setCommand(kPlay);
+    steps.skip([&] { Label4.setCaption(nowPlayingText()); });
+}
