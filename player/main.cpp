@@ -7,7 +7,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ravelle"));
     QApplication::setApplicationVersion(QStringLiteral("1.3.0.24"));
-    QApplication::setDesktopFileName(QStringLiteral("ravelle"));
+    QApplication::setDesktopFileName(QStringLiteral("org.ravelle.Ravelle"));
 
     Form1 form;
     forms::closeOnSignals(&form);

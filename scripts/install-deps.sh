@@ -13,6 +13,8 @@ packages=(
   # test and measure
   libgtest-dev libbenchmark-dev gstreamer1.0-tools sox lame
   xvfb x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
+  # install checks and the .deb
+  strace desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
