@@ -1,0 +1,114 @@
+# shellcheck shell=bash
+# A private desktop for running the real player without a display or a sound
+# card: an Xvfb server and a PulseAudio server with one null sink, whose
+# monitor source ("test_null.monitor") hears everything played. Sourced by
+# the end-to-end test and by the benchmarks that run the real program.
+#
+#   source headless_session.sh
+#   session_start "$out"      # sets DISPLAY, PULSE_SERVER, XDG_*, HOME; logs go to $out
+#   session_track $!          # a process to end when the script exits
+#   fail "reason"             # one line on stderr, then exit 1 (cleanup runs)
+#
+# Everything the servers and the player write lands in a temporary folder,
+# $session_dir, never in the user's own configuration or sound server.
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+session_require() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null ||
+            fail "'$tool' is not installed (scripts/install-deps.sh installs it)"
+    done
+}
+
+# Processes started, ended newest first on exit. Each gets a moment to end
+# after SIGTERM before it is killed, so nothing outlives the script.
+session_pids=()
+session_track() { session_pids+=("$@"); }
+
+session_cleanup() {
+    local i pid
+    for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do
+        pid=${session_pids[i]}
+        kill -0 "$pid" 2>/dev/null || continue
+        kill -TERM "$pid" 2>/dev/null
+        for _ in $(seq 20); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    [ -n "${session_dir:-}" ] && rm -rf "$session_dir"
+}
+
+# Polls a command every 0.1 s until it succeeds, for at most $1 seconds.
+wait_for() {
+    local seconds=$1
+    shift
+    local tries n
+    tries=$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 10 }')
+    for ((n = 0; n < tries; n++)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits at most $2 seconds for our child $1 to end; returns 1 while it
+# still runs. `wait $1` then gives its exit status without blocking.
+wait_exit() {
+    wait_for "$2" bash -c "! kill -0 $1"
+    ! kill -0 "$1" 2>/dev/null
+}
+
+session_start() {
+    local logs=$1
+    session_require Xvfb xwininfo pulseaudio pactl awk
+    session_dir=$(mktemp -d) || fail "cannot make a temporary folder"
+    trap session_cleanup EXIT
+    trap 'fail "interrupted"' INT TERM HUP
+
+    export HOME=$session_dir/home
+    export XDG_CONFIG_HOME=$session_dir/config
+    export XDG_CACHE_HOME=$session_dir/cache
+    export XDG_RUNTIME_DIR=$session_dir/xdg
+    export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
+    export QT_QPA_PLATFORM=xcb
+    unset DBUS_SESSION_BUS_ADDRESS PULSE_SINK
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME/ProgramSettings" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR/pulse"
+    chmod 700 "$XDG_RUNTIME_DIR"
+
+    pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit --use-pid-file=no \
+        --load="module-native-protocol-unix socket=$XDG_RUNTIME_DIR/pulse/native auth-anonymous=1" \
+        --load="module-null-sink sink_name=test_null rate=44100 channels=2" \
+        --load=module-always-sink >"$logs/pulseaudio.log" 2>&1 &
+    session_pulse=$!
+    session_track "$session_pulse"
+    wait_for 10 pactl info ||
+        fail "the private PulseAudio did not answer within 10 s (see $logs/pulseaudio.log)"
+    pactl set-default-sink test_null >/dev/null || fail "cannot make the null sink the default sink"
+
+    # The server picks a free display number itself and writes it to fd 3.
+    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$session_dir/display" \
+        2>"$logs/xvfb.log" &
+    session_xvfb=$!
+    session_track "$session_xvfb"
+    wait_for 10 test -s "$session_dir/display" ||
+        fail "Xvfb did not start within 10 s: $(tail -1 "$logs/xvfb.log")"
+    DISPLAY=:$(head -1 "$session_dir/display")
+    export DISPLAY
+    wait_for 10 xwininfo -root || fail "display $DISPLAY does not answer"
+}
+
+# Waits up to 15 s for the player's main window and prints its id.
+session_find_window() {
+    local window
+    window=$(timeout 15 xdotool search --sync --onlyvisible --name '^ravelle$' 2>/dev/null | head -1)
+    [ -n "$window" ] || return 1
+    echo "$window"
+}
