@@ -93,8 +93,11 @@ private:
     void savePlaylist();
 
     QString nowPlayingText() const;
+    QString startedText() const;
     bool deviceIsPlayable() const;
     void moveMarker();
+    bool followTrack();
+    void closeEndedTrack();
     void startRandomEntry(int last);
     void stopAdvancing(const QString& status);
     void createVolumeSlider();

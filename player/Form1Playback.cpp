@@ -22,16 +22,25 @@ void Form1::moveMarker() {
     Command6.setLeft(float(fraction * width + 80));
 }
 
-void Form1::mci_StatusUpdate() {
-    const int last = List1.ListCount() - 1;
+// The marker follows the track, and the clock runs while the track has
+// not reached its end. True once it has.
+bool Form1::followTrack() {
     moveMarker();
     if (mci.Position() < mci.Length()) Timer2.setEnabled(true);
-    if (mci.Position() != mci.Length()) return;
+    return mci.Position() == mci.Length();
+}
 
+void Form1::closeEndedTrack() {
     mci.setCommand(kStop);
     mci.setCommand(kClose);
     Command2.setEnabled(false);
     Command6.setLeft(80);
+}
+
+void Form1::mci_StatusUpdate() {
+    const int last = List1.ListCount() - 1;
+    if (!followTrack()) return;
+    closeEndedTrack();
     startRandomEntry(last);
 }
 
@@ -48,19 +57,11 @@ void Form1::startRandomEntry(int last) {
         mci.setFileName(List1.List(index));
         mci.setCommand(QStringLiteral("open"));
         mci.setCommand(QStringLiteral("play"));
-        if (deviceIsPlayable()) {
-            Label4.setCaption(QStringLiteral("正在播放..") + nam(mci.FileName()));
-            moveMarker();
-            if (mci.Position() < mci.Length()) Timer2.setEnabled(true);
-            if (mci.Position() != mci.Length()) return;
-            // It reports its end already: close it and pick again.
-            mci.setCommand(kStop);
-            mci.setCommand(kClose);
-            Command2.setEnabled(false);
-            Command6.setLeft(80);
-        } else {
-            Label4.setCaption(QStringLiteral("无法播放..") + nam(mci.FileName()));
-        }
+        Label4.setCaption(startedText());
+        if (deviceIsPlayable() && !followTrack()) return;
+        // At its end already, or of no length at all: close it and pick
+        // again.
+        if (mci.isOpen()) closeEndedTrack();
         if (picks >= maxPicks) {
             stopAdvancing(QStringLiteral("播放列表中没有可以播放的文件"));
             return;

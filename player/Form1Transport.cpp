@@ -23,11 +23,13 @@ QString Form1::nam(const QString& path) const {
 
 bool Form1::deviceIsPlayable() const { return mci.isOpen() && mci.Length() > 0; }
 
-// The status line for the file the device was just told to play: its name
-// when it plays, and the truth when it could not be opened.
-QString Form1::nowPlayingText() const {
-    return (deviceIsPlayable() ? QStringLiteral("正在播放..") : QStringLiteral("无法播放..")) +
-           nam(mci.FileName());
+QString Form1::nowPlayingText() const { return QStringLiteral("正在播放..") + nam(mci.FileName()); }
+
+// The status line for the file the device was just told to open and play:
+// its name when it plays, and the truth when it could not be opened.
+QString Form1::startedText() const {
+    return deviceIsPlayable() ? nowPlayingText()
+                              : QStringLiteral("无法播放..") + nam(mci.FileName());
 }
 
 void Form1::Command1_Click() {
@@ -48,7 +50,7 @@ void Form1::Command1_Click() {
     Label2.setCaption(QStringLiteral("00:00"));
     steps.skip([&] { mci.setCommand(kPlay); });
     steps.skip([&] { Label5.setCaption(QString()); });
-    steps.skip([&] { Label4.setCaption(nowPlayingText()); });
+    steps.skip([&] { Label4.setCaption(startedText()); });
     steps.skip([&] { Command2.SetFocus(); });
 }
 
@@ -65,7 +67,7 @@ void Form1::Command2_Click() {
     mci.setFileName(List1.List(i));
     mci.setCommand(kOpen);
     steps.leave([&] { mci.setCommand(kPlay); });
-    steps.leave([&] { Label4.setCaption(nowPlayingText()); });
+    steps.leave([&] { Label4.setCaption(startedText()); });
     steps.leave([&] { Command2.setEnabled(false); });
     steps.leave([&] { Command3.setEnabled(true); });
     steps.leave([&] { Command4.setEnabled(true); });
@@ -125,5 +127,5 @@ void Form1::List1_DblClick() {
     mci.setFileName(List1.Text());
     mci.setCommand(kOpen);
     mci.setCommand(kPlay);
-    steps.skip([&] { Label4.setCaption(nowPlayingText()); });
+    steps.skip([&] { Label4.setCaption(startedText()); });
 }

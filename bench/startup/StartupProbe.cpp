@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "ApplicationIdentity.h"
 #include "Form1.h"
 #include "forms/CloseOnSignals.h"
 
@@ -29,9 +30,7 @@ protected:
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ravelle"));
-    QApplication::setApplicationVersion(QStringLiteral("1.3.0.24"));
-    QApplication::setDesktopFileName(QStringLiteral("org.ravelle.Ravelle"));
+    setApplicationIdentity();
 
     Form1 form;
     forms::closeOnSignals(&form);

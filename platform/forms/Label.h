@@ -9,6 +9,9 @@
 namespace forms {
 
 // A caption on a coloured rectangle. It takes no focus and no input.
+// Labels that scroll move twenty times a second, so a label draws itself
+// from a picture of its caption made once, not by laying out its text on
+// every move.
 class Label : public Control {
 public:
     Label(QWidget* form, const QString& name);
@@ -23,6 +26,9 @@ public:
     void setFont(const QFont& font);
 
     QLabel* label() const { return static_cast<QLabel*>(widget()); }
+
+private:
+    class Face;
 };
 
 }  // namespace forms

@@ -32,6 +32,7 @@ void Timer::apply() {
         m_qtimer.stop();
     } else if (!m_qtimer.isActive()) {
         m_qtimer.start(m_interval);
+        ++m_starts;
     }
 }
 

@@ -21,8 +21,9 @@ public:
 
     // True while the countdown runs (Enabled with a positive Interval).
     bool running() const { return m_qtimer.isActive(); }
-    // Identifies the current countdown: it changes only when one restarts.
-    int countdownId() const { return m_qtimer.timerId(); }
+    // How many countdowns have started so far: it grows only when one
+    // starts afresh.
+    int countdownsStarted() const { return m_starts; }
 
     // Raises OnTimer as the end of a countdown does, if one runs: tests
     // drive time with it instead of sleeping.
@@ -34,6 +35,7 @@ private:
     QTimer m_qtimer;
     int m_interval = 0;
     bool m_enabled = true;
+    int m_starts = 0;
 };
 
 }  // namespace forms

@@ -131,11 +131,11 @@ TEST(Timer, SwitchingOnARunningTimerKeepsItsCountdown) {
     EXPECT_EQ(ticks, 0) << "a switched-off timer does not tick";
 
     timer.setEnabled(true);
-    const int countdown = timer.countdownId();
+    const int countdown = timer.countdownsStarted();
     ASSERT_TRUE(timer.running());
     timer.setEnabled(true);
     timer.setEnabled(true);
-    EXPECT_EQ(timer.countdownId(), countdown);
+    EXPECT_EQ(timer.countdownsStarted(), countdown);
     timer.fire();
     EXPECT_EQ(ticks, 1);
 

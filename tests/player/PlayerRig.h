@@ -1,0 +1,163 @@
+#pragma once
+
+// The player's window on a simulated media device and a scripted Open
+// dialog, with settings in a temporary folder, driven as the window system
+// would drive it: a click is the button's Click event, a notification comes
+// from the device's virtual clock, a timer tick is the timer's own event.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+
+#include "Form1.h"
+#include "devices/ScriptedFileDialog.h"
+#include "devices/SimulatedMediaDevice.h"
+#include "forms/EventDispatch.h"
+#include "forms/Rnd.h"
+#include "support/LastResortRecorder.h"
+#include "support/ModalWatcher.h"
+#include "support/QtPrinters.h"
+#include "support/TempConfig.h"
+
+// A simulated device that refuses to go on after a generous number of
+// commands: a handler that would keep picking for ever ends in the
+// last-resort handler, where the test sees it, instead of hanging the run.
+class BoundedDevice : public SimulatedMediaDevice {
+public:
+    static constexpr int kCommandBudget = 20000;
+
+    void setCommand(const QString& command) override {
+        if (++m_sent > kCommandBudget)
+            throw std::runtime_error("the player never stops commanding");
+        SimulatedMediaDevice::setCommand(command);
+    }
+
+private:
+    int m_sent = 0;
+};
+
+// The six transport flags, in the order the tables list them.
+struct TransportFlags {
+    bool play, pauseShown, pauseEnabled, stop, resumeShown, resumeEnabled;
+
+    // "1 10 1 01": Play, Pause shown and enabled, Stop, Resume shown and
+    // enabled; blanks only group.
+    static TransportFlags parse(const char* text) {
+        bool bits[6] = {};
+        int n = 0;
+        for (const char* c = text; *c; ++c)
+            if (*c == '0' || *c == '1') bits[n++] = *c == '1';
+        EXPECT_EQ(n, 6) << "six flags in " << text;
+        return {bits[0], bits[1], bits[2], bits[3], bits[4], bits[5]};
+    }
+
+    static TransportFlags of(const Form1& form) {
+        return {form.Command2.Enabled(), form.Command3.Visible(), form.Command3.Enabled(),
+                form.Command4.Enabled(), form.Command5.Visible(), form.Command5.Enabled()};
+    }
+
+    bool operator==(const TransportFlags&) const = default;
+};
+
+inline void PrintTo(const TransportFlags& f, std::ostream* out) {
+    *out << f.play << ' ' << f.pauseShown << f.pauseEnabled << ' ' << f.stop << ' ' << f.resumeShown
+         << f.resumeEnabled;
+}
+
+class PlayerRig {
+public:
+    // active: make the window the active one, so the keyboard focus can be
+    // read. Activating runs the event loop, in which the strip timer ticks
+    // for real; tests of the strips leave it off.
+    explicit PlayerRig(bool active = true) {
+        // Every rig is a fresh start of the program: the same random picks.
+        forms::Rnd::Reset();
+        auto device = std::make_unique<BoundedDevice>();
+        auto dialog = std::make_unique<ScriptedFileDialog>();
+        mci = device.get();
+        cdlg = dialog.get();
+        form = std::make_unique<Form1>(std::move(device), std::move(dialog));
+        form->Show();
+        if (active) {
+            QApplication::setActiveWindow(form.get());
+            EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        }
+    }
+
+    ~PlayerRig() {
+        for (const ModalWatcher::Seen& box : boxes.seen())
+            ADD_FAILURE() << "unexpected message box: " << box.text.toStdString();
+    }
+
+    // A file the device can play, put on the playlist.
+    void addEntry(const QString& path, qint32 lengthMs) {
+        mci->addFile(path, lengthMs);
+        form->List1.AddItem(path);
+    }
+
+    // A click by the user, who can only click what is shown and enabled.
+    void click(forms::CommandButton& button) {
+        EXPECT_TRUE(button.Visible() && button.Enabled())
+            << button.Name().toStdString() << " cannot be clicked now";
+        forms::dispatch(button.Click);
+    }
+
+    void open(const QString& path) {
+        cdlg->answer(path);
+        click(form->Command1);
+    }
+    void cancelOpen() {
+        cdlg->cancel();
+        click(form->Command1);
+    }
+    void play() { click(form->Command2); }
+    void pause() { click(form->Command3); }
+    void stop() { click(form->Command4); }
+    void resume() { click(form->Command5); }
+
+    // A double-click on entry index, or in the list with nothing selected
+    // for -1.
+    void doubleClick(int index) {
+        form->List1.setListIndex(index);
+        forms::dispatch(form->List1.DblClick);
+    }
+
+    // Whole seconds of playback: the device's clock moves (raising its
+    // notification), then the clock timer ticks.
+    void playSeconds(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            mci->advance(1000);
+            form->Timer2.fire();
+        }
+    }
+
+    // The files the device was told to open, in order.
+    QStringList opened() const {
+        QStringList files;
+        for (const QString& entry : mci->log())
+            if (entry.startsWith(QLatin1String("open "))) files << entry.mid(5);
+        return files;
+    }
+
+    TransportFlags flags() const { return TransportFlags::of(*form); }
+    QString status() const { return form->Label4.Caption(); }
+    QWidget* focus() const { return QApplication::focusWidget(); }
+
+    TempConfig config;
+    LastResortRecorder lastResort;
+    // Answers any message box, so an unexpected one fails the test instead
+    // of blocking it.
+    ModalWatcher boxes;
+    BoundedDevice* mci = nullptr;
+    ScriptedFileDialog* cdlg = nullptr;
+    std::unique_ptr<Form1> form;
+};
+
+inline QString nowPlaying(const QString& name) { return QStringLiteral("正在播放..") + name; }
+inline QString cannotPlay(const QString& name) { return QStringLiteral("无法播放..") + name; }
+inline const QString kPausedText = QStringLiteral("已暂停播放");
+inline const QString kStoppedText = QStringLiteral("已停止播放");
