@@ -11,6 +11,7 @@
 #include "ApplicationIdentity.h"
 #include "Form1.h"
 #include "forms/CloseOnSignals.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 class ExposeProbe : public QObject {
@@ -29,6 +30,8 @@ protected:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The playlist is read while Qt sets itself up.
+    settings::prefetch(QStringLiteral("ravelle"));
     QApplication app(argc, argv);
     setApplicationIdentity();
 

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QLockFile>
 #include <QSaveFile>
+#include <future>
+#include <map>
 
 namespace settings {
 
@@ -139,8 +141,11 @@ namespace {
 // when the table goes.
 struct OpenStores {
     QHash<QString, SettingsStore*> byApplication;
+    std::map<QString, std::future<SettingsStore*>> opening;
 
     void closeAll() {
+        for (auto& [application, future] : opening) delete future.get();
+        opening.clear();
         for (SettingsStore* s : std::as_const(byApplication)) {
             s->sync();
             delete s;
@@ -157,9 +162,24 @@ OpenStores& openStores() {
 }  // namespace
 
 SettingsStore& store(const QString& application) {
-    SettingsStore*& entry = openStores().byApplication[application];
-    if (!entry) entry = new SettingsStore(application);
+    OpenStores& stores = openStores();
+    SettingsStore*& entry = stores.byApplication[application];
+    if (entry) return *entry;
+    if (auto opening = stores.opening.find(application); opening != stores.opening.end()) {
+        entry = opening->second.get();
+        stores.opening.erase(opening);
+    } else {
+        entry = new SettingsStore(application);
+    }
     return *entry;
+}
+
+void prefetch(const QString& application) {
+    OpenStores& stores = openStores();
+    if (stores.byApplication.contains(application) || stores.opening.count(application)) return;
+    stores.opening.emplace(application, std::async(std::launch::async, [application] {
+                               return new SettingsStore(application);
+                           }));
 }
 
 QString GetSetting(const QString& application, const QString& section, const QString& key,

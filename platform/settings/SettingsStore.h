@@ -64,6 +64,11 @@ private:
 // The store of one application, opened once and kept for the run.
 SettingsStore& store(const QString& application);
 
+// Starts opening the store of application on another thread, so that a
+// large file is read while the program sets itself up; store() then takes
+// it over, waiting for it if need be.
+void prefetch(const QString& application);
+
 // The classic calls, on store(application).
 QString GetSetting(const QString& application, const QString& section, const QString& key,
                    const QString& fallback = {});

@@ -187,3 +187,20 @@ TEST(SettingsStore, ASyncKeepsWhatAnotherProgramWroteMeanwhile) {
               QStringLiteral("True"));
     EXPECT_EQ(reread.get(QStringLiteral("Other"), QStringLiteral("key")), QStringLiteral("mine"));
 }
+
+TEST(SettingsStore, APrefetchedStoreIsTheOneTheProgramThenUses) {
+    TempConfig config;
+    config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
+    settings::prefetch(QStringLiteral("ravelle"));
+    settings::prefetch(QStringLiteral("ravelle"));
+    EXPECT_EQ(settings::GetSetting(QStringLiteral("ravelle"), QStringLiteral("0"),
+                                   QStringLiteral("value")),
+              QStringLiteral("/m/a.mp3"));
+    settings::SaveSetting(QStringLiteral("ravelle"), QStringLiteral("1"), QStringLiteral("value"),
+                          QStringLiteral("/m/b.mp3"));
+    EXPECT_TRUE(settings::store(QStringLiteral("ravelle")).sync());
+    EXPECT_TRUE(config.readStore(QStringLiteral("ravelle")).contains("/m/b.mp3"));
+
+    // One that is never asked for is still closed cleanly.
+    settings::prefetch(QStringLiteral("工程1"));
+}
