@@ -32,6 +32,15 @@ NewHscrollbar::NewHscrollbar()
     picCur.widget()->setFocusPolicy(Qt::StrongFocus);
     picBar.widget()->setFocusPolicy(Qt::StrongFocus);
     picCur.widget()->raise();
+
+    connectInput();
+    declareEvents({
+        {eventid::KeyDown, text("KeyDown"), {text("KeyCode"), text("Shift")}},
+        {eventid::KeyUp, text("KeyUp"), {text("KeyCode"), text("Shift")}},
+        {eventid::KeyPress, text("KeyPress"), {text("KeyAscii")}},
+        {eventid::Change, text("Change"), {}},
+        {eventid::Scroll, text("Scroll"), {}},
+    });
 }
 
 NewHscrollbar::~NewHscrollbar() { --serverLocks().objects; }

@@ -77,6 +77,34 @@ public:
     hosting::ConstituentPicture picBar;
     hosting::ConstituentImage picArrDn;
 
+    // Input handlers, one per constituent event, as the constituents raise
+    // them (positions in the constituent's twips). None looks at the button
+    // or the shift state.
+    void picArrUp_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void picArrUp_DblClick();
+    void picArrUp_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+    void picArrDn_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void picArrDn_DblClick();
+    void picArrDn_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+    void picBar_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void picBar_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void picBar_DblClick();
+    void picBar_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+    void picCur_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void picCur_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void picCur_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+    void picCur_KeyDown(int16_t& KeyCode, int16_t& Shift);
+    void picCur_KeyUp(int16_t& KeyCode, int16_t& Shift);
+    void picCur_KeyPress(int16_t& KeyAscii);
+    void picBar_KeyDown(int16_t& KeyCode, int16_t& Shift);
+    void picBar_KeyUp(int16_t& KeyCode, int16_t& Shift);
+    void picBar_KeyPress(int16_t& KeyAscii);
+
+    // The drag in progress: a button is held on the thumb, and the thumb
+    // has moved since.
+    bool thumbPressed() const { return m_thumbPressed; }
+    bool dragging() const { return m_dragging; }
+
 protected:
     void UserControl_InitProperties() override;
     void UserControl_ReadProperties(const hosting::PropertyBag& PropBag) override;
@@ -88,6 +116,12 @@ private:
     void placeThumb();
     void computeThumbTravel();
     void UpdateShowAboutSetting();
+    void connectInput();
+    void pageTowardLastTrackX();
+    void ProcessNavigationKey(int16_t KeyCode, int16_t Shift);
+    void raiseKeyDown(int16_t& KeyCode, int16_t& Shift);
+    void raiseKeyUp(int16_t& KeyCode, int16_t& Shift);
+    void raiseKeyPress(int16_t& KeyAscii);
 
     uint32_t m_refs = 1;
 

@@ -1,24 +1,12 @@
 // The slider's properties reached by dispatch identifier, and through the
 // accessor table: both end in the same setters.
 #include "NewHscrollbar.h"
+#include "Project.h"
+#include "com/TypeLibLookup.h"
 
 namespace quillet {
 
 namespace {
-struct Member {
-    const char16_t* name;
-    com::DispId id;
-};
-
-constexpr Member kMembers[] = {
-    {u"Enabled", dispid::Enabled},
-    {u"Value", dispid::Value},
-    {u"SmallChange", dispid::SmallChange},
-    {u"LargeChange", dispid::LargeChange},
-    {u"Max", dispid::Max},
-    {u"Min", dispid::Min},
-};
-
 // A setter's raised error becomes the status a vtable caller sees.
 template <class Body>
 com::HResult statusOf(Body&& body) {
@@ -31,15 +19,10 @@ com::HResult statusOf(Body&& body) {
 }
 }  // namespace
 
+// Names are bound through the type library the component carries, so what
+// a host binds to by name is what the type library tells it.
 com::HResult NewHscrollbar::GetIDOfName(const QString& name, com::DispId* id) {
-    if (!id) return com::hr::Pointer;
-    for (const Member& m : kMembers) {
-        if (name.compare(QStringView(m.name), Qt::CaseInsensitive) == 0) {
-            *id = m.id;
-            return com::hr::Ok;
-        }
-    }
-    return com::hr::UnknownName;
+    return com::idOfNameFromTypeLib(project(), _NewHscrollbar::iid, name, id);
 }
 
 com::HResult NewHscrollbar::Invoke(com::DispId id, com::InvokeKind kind,

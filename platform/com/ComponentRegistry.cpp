@@ -21,9 +21,13 @@ QString& errorText() {
 QString classSection(const Guid& clsid) { return QStringLiteral("CLSID.") + clsid.toBareString(); }
 QString progIdSection(const QString& progId) { return QStringLiteral("ProgID.") + progId; }
 QString typeLibSection(const Guid& id) { return QStringLiteral("TypeLib.") + id.toBareString(); }
-QString versionText(const TypeLibIdentity& t) {
-    return QStringLiteral("%1.%2").arg(t.major).arg(t.minor);
+QString interfaceSection(const Guid& iid) {
+    return QStringLiteral("Interface.") + iid.toBareString();
 }
+QString versionText(uint16_t major, uint16_t minor) {
+    return QStringLiteral("%1.%2").arg(major).arg(minor);
+}
+QString versionText(const TypeLibIdentity& t) { return versionText(t.major, t.minor); }
 
 std::unique_ptr<QSettings> open() {
     auto file = std::make_unique<QSettings>(filePath(), QSettings::IniFormat);
@@ -51,6 +55,7 @@ bool finish(QSettings& file) {
 QString filePath() { return configHome() + QStringLiteral("/ComponentRegistry/registry.ini"); }
 
 QString lastError() { return errorText(); }
+void setLastError(const QString& text) { errorText() = text; }
 
 std::optional<Guid> classOfProgId(const QString& progId) {
     const auto file = open();
@@ -66,7 +71,37 @@ std::optional<ClassRegistration> findClass(const Guid& clsid) {
     return ClassRegistration{clsid, file->value(QStringLiteral("ProgID")).toString(), server};
 }
 
-bool writeProject(const ProjectDescriptor& project, const QString& serverPath) {
+std::optional<TypeLibRegistration> findTypeLib(const Guid& id, uint16_t major, uint16_t minor) {
+    const auto file = open();
+    file->beginGroup(typeLibSection(id) + u'/' + versionText(major, minor));
+    const QString path = file->value(QStringLiteral("Path")).toString();
+    if (path.isEmpty()) return std::nullopt;
+    return TypeLibRegistration{.id = id,
+                               .major = major,
+                               .minor = minor,
+                               .name = file->value(QStringLiteral("Name")).toString(),
+                               .helpString = file->value(QStringLiteral("HelpString")).toString(),
+                               .locale = file->value(QStringLiteral("Locale")).toUInt(),
+                               .flags = uint16_t(file->value(QStringLiteral("Flags")).toUInt()),
+                               .path = path};
+}
+
+std::optional<InterfaceRegistration> findInterface(const Guid& iid) {
+    const auto file = open();
+    file->beginGroup(interfaceSection(iid));
+    const QString name = file->value(QStringLiteral("Name")).toString();
+    if (name.isEmpty()) return std::nullopt;
+    return InterfaceRegistration{
+        .iid = iid,
+        .name = name,
+        .proxy = file->value(QStringLiteral("Proxy")).toString(),
+        .typeLib =
+            Guid::fromString(file->value(QStringLiteral("TypeLib")).toString()).value_or(Guid{}),
+        .version = file->value(QStringLiteral("Version")).toString()};
+}
+
+bool writeProject(const ProjectDescriptor& project, const QString& serverPath,
+                  std::span<const InterfaceRegistration> interfaces) {
     const auto file = open();
     if (file->status() == QSettings::FormatError) return finish(*file);
     const TypeLibIdentity& lib = project.typeLib;
@@ -94,6 +129,14 @@ bool writeProject(const ProjectDescriptor& project, const QString& serverPath) {
     file->setValue(QStringLiteral("Path"), serverPath);
     file->endGroup();
     file->endGroup();
+    for (const InterfaceRegistration& i : interfaces) {
+        file->beginGroup(interfaceSection(i.iid));
+        file->setValue(QStringLiteral("Name"), i.name);
+        file->setValue(QStringLiteral("TypeLib"), lib.id.toString());
+        file->setValue(QStringLiteral("Version"), versionText(lib));
+        file->setValue(QStringLiteral("Proxy"), i.proxy);
+        file->endGroup();
+    }
     return finish(*file);
 }
 
@@ -110,6 +153,15 @@ bool removeProject(const ProjectDescriptor& project) {
     }
     // Other versions of the same type library stay.
     file->remove(typeLibSection(project.typeLib.id) + u'/' + versionText(project.typeLib));
+    // An interface registered again since by another type library is that
+    // one's now.
+    const QString ours = project.typeLib.id.toString(), version = versionText(project.typeLib);
+    for (const QString& group : file->childGroups()) {
+        if (!group.startsWith(QStringLiteral("Interface."))) continue;
+        if (file->value(group + QStringLiteral("/TypeLib")).toString() == ours &&
+            file->value(group + QStringLiteral("/Version")).toString() == version)
+            file->remove(group);
+    }
     return finish(*file);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <span>
 
 #include "com/ComponentServer.h"
 #include "com/Guid.h"
@@ -20,6 +21,12 @@ namespace com {
 //   [ProgID.<programmatic id>]  CLSID (braced)
 //   [TypeLib.<library id>]      <major.minor>\Name, \HelpString, \Locale,
 //                               \Flags, \Path
+//   [Interface.<interface id>]  Name, TypeLib (braced), Version (of the type
+//                               library), Proxy: how calls through it cross
+//                               to another process, "TypeLibrary" (marshalled
+//                               from the type library's description, for a
+//                               dual interface) or "Dispatch" (through the
+//                               dispatch interface, for a dispatch-only one)
 //
 // Non-ASCII characters of section names are escaped the way QSettings
 // escapes keys (%U5DE5 and so on).
@@ -33,16 +40,40 @@ struct ClassRegistration {
     QString serverPath;
 };
 
+struct TypeLibRegistration {
+    Guid id;
+    uint16_t major = 0, minor = 0;
+    QString name, helpString;
+    uint32_t locale = 0;
+    uint16_t flags = 0;
+    QString path;
+};
+
+struct InterfaceRegistration {
+    Guid iid;
+    QString name;
+    QString proxy;  // "TypeLibrary" or "Dispatch"
+    Guid typeLib;   // filled in on reading
+    QString version;
+};
+
 // Reads. A missing file is an empty registry.
 std::optional<Guid> classOfProgId(const QString& progId);
 std::optional<ClassRegistration> findClass(const Guid& clsid);
+std::optional<TypeLibRegistration> findTypeLib(const Guid& id, uint16_t major, uint16_t minor);
+std::optional<InterfaceRegistration> findInterface(const Guid& iid);
 
-// Writes the classes and the type library of a project served by the
-// library at serverPath; removes exactly those entries again. False when
-// the file could not be written (nothing is changed then); error() says why.
-bool writeProject(const ProjectDescriptor& project, const QString& serverPath);
+// Writes the classes, the type library and the interfaces described in it
+// of a project served by the library at serverPath; removes exactly those
+// entries again (the interfaces still registered to this type library and
+// version). False when the file could not be written (nothing is changed
+// then); lastError() says why.
+bool writeProject(const ProjectDescriptor& project, const QString& serverPath,
+                  std::span<const InterfaceRegistration> interfaces = {});
 bool removeProject(const ProjectDescriptor& project);
 QString lastError();
+// For a registration step that fails before the registry is touched.
+void setLastError(const QString& text);
 
 }  // namespace registry
 }  // namespace com

@@ -6,6 +6,7 @@
 
 #include "com/ClassFactory.h"
 #include "com/ComponentRegistry.h"
+#include "com/TypeLibLookup.h"
 
 namespace com {
 
@@ -59,18 +60,48 @@ private:
     uint32_t m_refs = 1;
 };
 
-// The file the descriptor was loaded from: it is where registration points.
-QString serverPathOf(const ProjectDescriptor& project) {
+// The interfaces a type library describes, as the registry lists them. The
+// library in the file must be the one the descriptor names: registering
+// one identity and describing another would send hosts to the wrong file.
+std::optional<QList<registry::InterfaceRegistration>> interfacesOf(const ProjectDescriptor& project,
+                                                                   const QString& path) {
+    QString why;
+    const std::optional<TypeLibrary> lib = loadTypeLibFromFile(path, &why);
+    const TypeLibIdentity& named = project.typeLib;
+    if (lib && (lib->id != named.id || lib->major != named.major || lib->minor != named.minor))
+        why = QStringLiteral("%1 中的类型库是 %2 版本 %3.%4, 与部件声明的不符")
+                  .arg(path, lib->id.toString())
+                  .arg(lib->major)
+                  .arg(lib->minor);
+    else if (lib) {
+        QList<registry::InterfaceRegistration> interfaces;
+        for (const TypeLibType& t : lib->types) {
+            if (t.kind == TypeKind::Class) continue;
+            interfaces.append({.iid = t.id,
+                               .name = t.name,
+                               .proxy = t.kind == TypeKind::Interface
+                                            ? QStringLiteral("TypeLibrary")
+                                            : QStringLiteral("Dispatch")});
+        }
+        return interfaces;
+    }
+    registry::setLastError(why);
+    return std::nullopt;
+}
+}  // namespace
+
+QString serverPath(const ProjectDescriptor& project) {
     Dl_info info{};
     if (!dladdr(&project, &info) || !info.dli_fname) return {};
     return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
 }
-}  // namespace
 
 HResult registerServer(const ProjectDescriptor& project) {
-    const QString path = serverPathOf(project);
+    const QString path = serverPath(project);
     if (path.isEmpty()) return hr::SelfRegClass;
-    return registry::writeProject(project, path) ? hr::Ok : hr::SelfRegClass;
+    const auto interfaces = interfacesOf(project, path);
+    if (!interfaces) return hr::SelfRegTypeLib;
+    return registry::writeProject(project, path, *interfaces) ? hr::Ok : hr::SelfRegClass;
 }
 
 HResult unregisterServer(const ProjectDescriptor& project) {

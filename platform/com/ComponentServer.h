@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <span>
 
@@ -70,6 +71,10 @@ HResult getClassObject(const ProjectDescriptor& project, const Guid* clsid, cons
                        void** out);
 // Ok when no object is alive and no lock is held, False otherwise.
 HResult canUnloadNow(const ProjectDescriptor& project);
+
+// The absolute path of the file a descriptor lives in: the library's own
+// file, where registration points and its resources are read from.
+QString serverPath(const ProjectDescriptor& project);
 
 // The entry points' types, as the platform looks them up in a library.
 using DllRegisterServerFn = HResult (*)();

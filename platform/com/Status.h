@@ -27,6 +27,7 @@ constexpr HResult Exception = HResult(0x80020009);
 constexpr HResult BadParamCount = HResult(0x8002000E);
 constexpr HResult SelfRegClass = HResult(0x80040201);
 constexpr HResult SelfRegTypeLib = HResult(0x80040200);
+constexpr HResult TypeLibUnavailable = HResult(0x80029C4A);
 
 constexpr bool succeeded(HResult h) { return h >= 0; }
 constexpr bool failed(HResult h) { return h < 0; }

@@ -1,11 +1,36 @@
 #include "hosting/Constituents.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+
+#include "forms/EventDispatch.h"
+#include "forms/Twips.h"
+#include "hosting/InputCodes.h"
 
 namespace hosting {
 
+namespace {
+// The handler is copied first: it may destroy the constituent (and with it
+// the handler being run) before it returns.
+template <class Handler, class... Args>
+void raiseTo(const Handler& handler, Args&&... args) {
+    if (!handler) return;
+    const Handler own = handler;
+    forms::dispatch([&] { own(std::forward<Args>(args)...); });
+}
+
+void raiseMouse(const std::function<void(int16_t, int16_t, float, float)>& handler, int16_t button,
+                const QMouseEvent& event) {
+    const QPointF at = event.position();
+    raiseTo(handler, button, shiftCode(event.modifiers()), forms::pixelsToTwips(at.x()),
+            forms::pixelsToTwips(at.y()));
+}
+}  // namespace
+
 ConstituentWindow::ConstituentWindow(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
 }
 
 void ConstituentWindow::setFill(std::optional<QColor> color) {
@@ -25,12 +50,60 @@ void ConstituentWindow::paintEvent(QPaintEvent*) {
     if (!m_picture.isNull()) painter.drawImage(rect(), m_picture);
 }
 
+void ConstituentWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    raiseMouse(events.MouseDown, buttonCode(event->button()), *event);
+}
+
+void ConstituentWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+    raiseTo(events.DblClick);
+}
+
+void ConstituentWindow::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    raiseMouse(events.MouseMove, buttonsCode(event->buttons()), *event);
+}
+
+void ConstituentWindow::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    raiseMouse(events.MouseUp, buttonCode(event->button()), *event);
+}
+
+void ConstituentWindow::keyPressEvent(QKeyEvent* event) {
+    // The key is the control's: it does not travel on to the host's window.
+    event->accept();
+    int16_t shift = shiftCode(event->modifiers());
+    const QPointer<ConstituentWindow> alive(this);
+    if (int16_t keyCode = keyCodeOf(*event)) raiseTo(events.KeyDown, keyCode, shift);
+    if (!alive) return;
+    if (int16_t keyAscii = keyAsciiOf(*event)) raiseTo(events.KeyPress, keyAscii);
+}
+
+void ConstituentWindow::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+    // A held key repeats its key-down only; the windowing system's
+    // release-and-press pairs in between are not real releases.
+    if (event->isAutoRepeat()) return;
+    int16_t shift = shiftCode(event->modifiers());
+    if (int16_t keyCode = keyCodeOf(*event)) raiseTo(events.KeyUp, keyCode, shift);
+}
+
+Constituent::Constituent(QWidget* userControl, const QString& name)
+    : forms::Control(new ConstituentWindow(userControl), name) {}
+
+void Constituent::SetCapture() { window()->grabMouse(); }
+
+void Constituent::ReleaseCapture() {
+    if (QWidget::mouseGrabber() == window()) window()->releaseMouse();
+}
+
 ConstituentPicture::ConstituentPicture(QWidget* userControl, const QString& name)
-    : forms::Control(new ConstituentWindow(userControl), name) {
+    : Constituent(userControl, name) {
     window()->setFill(QColor(Qt::white));
 }
 
 ConstituentImage::ConstituentImage(QWidget* userControl, const QString& name)
-    : forms::Control(new ConstituentWindow(userControl), name) {}
+    : Constituent(userControl, name) {}
 
 }  // namespace hosting

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "com/Dispatch.h"
 #include "com/Unknown.h"
@@ -11,6 +13,15 @@ namespace hosting {
 
 class IControlSite;
 class PropertyBag;
+
+// One event of a control's event interface, named for a host that binds
+// late (a test container listing what a control raises): its dispatch
+// identifier, its name and the names of its parameters in order.
+struct EventDescription {
+    com::DispId id = 0;
+    QString name;
+    QStringList parameters;
+};
 
 // What a host asks of a control beyond its dispatch interface: a window to
 // place, the lifecycle of its stored properties, its size, and where to send
@@ -35,6 +46,8 @@ public:
     // size: read it back with GetExtent.
     virtual com::HResult SetExtent(float width, float height) = 0;
     virtual com::HResult GetExtent(float* width, float* height) = 0;
+    // The events the control raises at the sink given to Advise.
+    virtual com::HResult GetEvents(QList<EventDescription>* events) = 0;
 
 protected:
     ~IControl() = default;

@@ -145,6 +145,12 @@ void ControlSite::put(com::DispId id, const com::Variant& value) {
     com::putProperty(*m_dispatch, id, value);
 }
 
+QList<EventDescription> ControlSite::events() const {
+    QList<EventDescription> out;
+    if (m_control) m_control->GetEvents(&out);
+    return out;
+}
+
 PropertyBag ControlSite::save() {
     PropertyBag bag = PropertyBag::withExtent(m_width, m_height);
     raiseFailure(m_control->Save(bag));

@@ -98,6 +98,8 @@ public:
     com::Variant get(com::DispId id) const;
     void put(com::DispId id, const com::Variant& value);
     com::IDispatch* object() const { return m_dispatch.get(); }
+    // The events the control raises, named, with their parameters.
+    QList<EventDescription> events() const;
     QWidget* window() const;
 
     // The instance's properties as the host stores them, with its extent.

@@ -61,7 +61,13 @@ void UserControl::setHeight(float twips) {
 
 void UserControl::setEnabled(bool enabled) {
     m_enabled = enabled;
-    if (m_window) m_window->setEnabled(enabled);
+    if (!m_window) return;
+    // A disabled constituent never sees the release that would end its
+    // capture, and a capture nobody ends takes the pointer from every
+    // window of the program.
+    QWidget* grabber = QWidget::mouseGrabber();
+    if (!enabled && grabber && m_window->isAncestorOf(grabber)) grabber->releaseMouse();
+    m_window->setEnabled(enabled);
 }
 
 bool UserControl::AmbientUserMode() const {
@@ -118,6 +124,12 @@ com::HResult UserControl::SetExtent(float width, float height) {
         applySize();
         UserControl_Resize();
     });
+}
+
+com::HResult UserControl::GetEvents(QList<EventDescription>* events) {
+    if (!events) return com::hr::Pointer;
+    *events = m_declaredEvents;
+    return com::hr::Ok;
 }
 
 com::HResult UserControl::GetExtent(float* width, float* height) {

@@ -30,7 +30,8 @@ public:
     void setHeight(float twips);
 
     // While false, the control and all its constituents take no pointer or
-    // keyboard input. It does not change how anything looks.
+    // keyboard input, and a pointer capture one of them holds is released.
+    // It does not change how anything looks.
     bool Enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
 
@@ -51,6 +52,10 @@ public:
     void RaiseEvent(com::DispId id, std::span<com::Variant> args = {});
 
 protected:
+    // The control's event interface, as its code declares it; hosts ask for
+    // it to name the events they receive.
+    void declareEvents(QList<EventDescription> events) { m_declaredEvents = std::move(events); }
+
     virtual void UserControl_InitProperties() {}
     virtual void UserControl_ReadProperties(const PropertyBag& PropBag) { Q_UNUSED(PropBag); }
     virtual void UserControl_WriteProperties(PropertyBag& PropBag) { Q_UNUSED(PropBag); }
@@ -67,6 +72,7 @@ public:
     com::HResult Save(PropertyBag& bag) final;
     com::HResult SetExtent(float width, float height) final;
     com::HResult GetExtent(float* width, float* height) final;
+    com::HResult GetEvents(QList<EventDescription>* events) final;
 
 private:
     class OwnWindow;
@@ -77,6 +83,7 @@ private:
     bool m_enabled = true;
     IControlSite* m_site = nullptr;
     com::IDispatch* m_events = nullptr;
+    QList<EventDescription> m_declaredEvents;
 };
 
 }  // namespace hosting

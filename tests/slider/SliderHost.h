@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "NewHscrollbar.h"
@@ -24,22 +25,38 @@ struct SliderHost {
             &form, design, com::Ptr<com::IUnknown>::adopt(static_cast<hosting::IControl*>(slider)),
             hosting::SiteHandlers{.propertyChanged = [this](const QString& p) { notified << p; },
                                   .event =
-                                      [this](com::DispId id, std::span<com::Variant>) {
-                                          if (id == quillet::eventid::Change) ++changes;
+                                      [this](com::DispId id, std::span<com::Variant> args) {
+                                          record(id, args);
+                                          if (onEvent) onEvent(id, args);
                                       }});
     }
 
     int valueNotices() const { return int(notified.count(QStringLiteral("Value"))); }
+    int count(const QString& event) const { return int(events.count(event)); }
     void forget() {
         notified.clear();
+        events.clear();
         changes = 0;
+    }
+
+    // Each event as one line: its name, then its arguments ("KeyDown 34 1").
+    void record(com::DispId id, std::span<com::Variant> args) {
+        static const char* const names[] = {"", "KeyDown", "KeyUp", "KeyPress", "Change", "Scroll"};
+        QString line = QString::fromLatin1(id >= 1 && id <= 5 ? names[id] : "?");
+        for (const com::Variant& a : args) line += u' ' + a.toString();
+        events << line;
+        if (id == quillet::eventid::Change) ++changes;
     }
 
     QWidget form;
     quillet::NewHscrollbar* slider = nullptr;  // the site holds the reference
     std::unique_ptr<hosting::ControlSite> site;
     QStringList notified;
+    QStringList events;
     int changes = 0;
+    // The host's own handler, run after the event is recorded; it may change
+    // by-reference arguments.
+    std::function<void(com::DispId, std::span<com::Variant>)> onEvent;
 };
 
 inline int errorOf(const std::function<void()>& step) {
