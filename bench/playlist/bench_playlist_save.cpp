@@ -24,7 +24,7 @@ void ExitSave(benchmark::State& state) {
     form.Form_Unload(cancel);  // the first save creates every section
     for (auto _ : state) {
         // Each save rewrites what the previous one wrote, as a real exit
-        // after a session with the same list would.
+        // after a run with the same list would.
         form.Form_Unload(cancel);
     }
     settings::closeAllStores();

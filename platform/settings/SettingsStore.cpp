@@ -14,7 +14,7 @@ namespace settings {
 namespace {
 QString configHome() {
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative setting.
+    // The XDG base directory rules ignore a relative setting.
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
     return QDir::homePath() + QStringLiteral("/.config");
 }
