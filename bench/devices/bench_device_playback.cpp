@@ -10,8 +10,8 @@
 //   build/bin/bench_device_playback [sink description] [seconds]
 //
 // The default sink is "fakesink sync=true" (real time, no sound card). To
-// measure a real output, run a PulseAudio null sink (see the project's
-// platform notes) and pass "pulsesink".
+// measure a real output, run a PulseAudio null sink (as
+// scripts/headless_session.sh starts one) and pass "pulsesink".
 #include <gst/gst.h>
 #include <sys/resource.h>
 
