@@ -8,7 +8,7 @@
 #include "NewHscrollbar.h"
 #include "OwnText.h"
 #include "com/Conversions.h"
-#include "hosting/InputCodes.h"
+#include "forms/InputCodes.h"
 
 namespace quillet {
 
@@ -174,7 +174,7 @@ void NewHscrollbar::picBar_KeyPress(int16_t& KeyAscii) { raiseKeyPress(KeyAscii)
 void NewHscrollbar::ProcessNavigationKey(int16_t KeyCode, int16_t) {
     // A host that took the slider out of its tab order keeps the keys.
     if (!Extender(text("TabStop")).toBool()) return;
-    namespace key = hosting::keycode;
+    namespace key = forms::keycode;
     switch (KeyCode) {
         case key::PageUp:
             setValue(checkedSub(m_Value, m_LargeChange));

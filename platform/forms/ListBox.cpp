@@ -9,26 +9,6 @@
 
 namespace forms {
 
-namespace {
-int shiftState(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
-int buttonCode(Qt::MouseButton b) {
-    switch (b) {
-        case Qt::LeftButton:
-            return button::Left;
-        case Qt::RightButton:
-            return button::Right;
-        case Qt::MiddleButton:
-            return button::Middle;
-        default:
-            return 0;
-    }
-}
-}  // namespace
-
 // The entries as one list of texts. A playlist can hold 32,767 of them, so
 // they are kept as plain strings rather than one item object each, and
 // entries appended while the list is hidden reach the view in one batch
@@ -128,7 +108,7 @@ private:
     void raiseMouseDown(QMouseEvent* event) {
         if (!m_owner->MouseDown) return;
         const int code = buttonCode(event->button());
-        const int shift = shiftState(event->modifiers());
+        const int shift = shiftCode(event->modifiers());
         const float x = pixelsToTwips(event->position().x());
         const float y = pixelsToTwips(event->position().y());
         dispatch([&] { m_owner->MouseDown(code, shift, x, y); });

@@ -5,15 +5,9 @@
 #include <functional>
 
 #include "forms/Control.h"
+#include "forms/InputCodes.h"
 
 namespace forms {
-
-// Mouse buttons as event handlers receive them.
-namespace button {
-constexpr int Left = 1;
-constexpr int Right = 2;
-constexpr int Middle = 4;
-}  // namespace button
 
 // An unsorted list of texts with at most one selected entry.
 class ListBox : public Control {

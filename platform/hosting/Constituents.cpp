@@ -5,8 +5,8 @@
 #include <QPointer>
 
 #include "forms/EventDispatch.h"
+#include "forms/InputCodes.h"
 #include "forms/Twips.h"
-#include "hosting/InputCodes.h"
 
 namespace hosting {
 
@@ -23,7 +23,7 @@ void raiseTo(const Handler& handler, Args&&... args) {
 void raiseMouse(const std::function<void(int16_t, int16_t, float, float)>& handler, int16_t button,
                 const QMouseEvent& event) {
     const QPointF at = event.position();
-    raiseTo(handler, button, shiftCode(event.modifiers()), forms::pixelsToTwips(at.x()),
+    raiseTo(handler, button, forms::shiftCode(event.modifiers()), forms::pixelsToTwips(at.x()),
             forms::pixelsToTwips(at.y()));
 }
 }  // namespace
@@ -52,7 +52,7 @@ void ConstituentWindow::paintEvent(QPaintEvent*) {
 
 void ConstituentWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    raiseMouse(events.MouseDown, buttonCode(event->button()), *event);
+    raiseMouse(events.MouseDown, forms::buttonCode(event->button()), *event);
 }
 
 void ConstituentWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -62,22 +62,22 @@ void ConstituentWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ConstituentWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    raiseMouse(events.MouseMove, buttonsCode(event->buttons()), *event);
+    raiseMouse(events.MouseMove, forms::buttonsCode(event->buttons()), *event);
 }
 
 void ConstituentWindow::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    raiseMouse(events.MouseUp, buttonCode(event->button()), *event);
+    raiseMouse(events.MouseUp, forms::buttonCode(event->button()), *event);
 }
 
 void ConstituentWindow::keyPressEvent(QKeyEvent* event) {
     // The key is the control's: it does not travel on to the host's window.
     event->accept();
-    int16_t shift = shiftCode(event->modifiers());
+    int16_t shift = forms::shiftCode(event->modifiers());
     const QPointer<ConstituentWindow> alive(this);
-    if (int16_t keyCode = keyCodeOf(*event)) raiseTo(events.KeyDown, keyCode, shift);
+    if (int16_t keyCode = forms::keyCodeOf(*event)) raiseTo(events.KeyDown, keyCode, shift);
     if (!alive) return;
-    if (int16_t keyAscii = keyAsciiOf(*event)) raiseTo(events.KeyPress, keyAscii);
+    if (int16_t keyAscii = forms::keyAsciiOf(*event)) raiseTo(events.KeyPress, keyAscii);
 }
 
 void ConstituentWindow::keyReleaseEvent(QKeyEvent* event) {
@@ -85,8 +85,8 @@ void ConstituentWindow::keyReleaseEvent(QKeyEvent* event) {
     // A held key repeats its key-down only; the windowing system's
     // release-and-press pairs in between are not real releases.
     if (event->isAutoRepeat()) return;
-    int16_t shift = shiftCode(event->modifiers());
-    if (int16_t keyCode = keyCodeOf(*event)) raiseTo(events.KeyUp, keyCode, shift);
+    int16_t shift = forms::shiftCode(event->modifiers());
+    if (int16_t keyCode = forms::keyCodeOf(*event)) raiseTo(events.KeyUp, keyCode, shift);
 }
 
 Constituent::Constituent(QWidget* userControl, const QString& name)

@@ -8,10 +8,10 @@
 #include <climits>
 
 #include "SliderHost.h"
-#include "hosting/InputCodes.h"
+#include "forms/InputCodes.h"
 
 using quillet::NewHscrollbar;
-namespace key = hosting::keycode;
+namespace key = forms::keycode;
 
 namespace {
 // A pointer on the thumb: pressed at a place inside it, then moved to
@@ -260,7 +260,7 @@ TEST(SliderKeys, AHostCanCancelAKeyAndTabStopOffKeepsOnlyTheEvents) {
     host.onEvent = nullptr;
     host.site->setTabStop(false);
     host.forget();
-    int16_t code = key::Down, shift = hosting::shift::Shift, ascii = 'x';
+    int16_t code = key::Down, shift = forms::shift::Shift, ascii = 'x';
     s.picCur_KeyDown(code, shift);
     s.picCur_KeyPress(ascii);
     s.picCur_KeyUp(code, shift);

@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <cstdint>
 
-namespace hosting {
+namespace forms {
 
 // The numbers a user control's input handlers receive, as the classic
 // platform numbered them, so a control's code reads the same as it always
@@ -54,4 +54,4 @@ int16_t keyCodeOf(const QKeyEvent& event);
 // a lone modifier) or one that does not fit 16 bits.
 int16_t keyAsciiOf(const QKeyEvent& event);
 
-}  // namespace hosting
+}  // namespace forms

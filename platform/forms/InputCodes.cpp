@@ -1,6 +1,6 @@
-#include "hosting/InputCodes.h"
+#include "forms/InputCodes.h"
 
-namespace hosting {
+namespace forms {
 
 namespace {
 struct KeyPair {
@@ -120,4 +120,4 @@ int16_t keyAsciiOf(const QKeyEvent& event) {
     return int16_t(c);
 }
 
-}  // namespace hosting
+}  // namespace forms
