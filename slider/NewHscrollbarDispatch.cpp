@@ -6,19 +6,6 @@
 
 namespace quillet {
 
-namespace {
-// A setter's raised error becomes the status a vtable caller sees.
-template <class Body>
-com::HResult statusOf(Body&& body) {
-    try {
-        body();
-        return com::hr::Ok;
-    } catch (const forms::RuntimeError& e) {
-        return com::hr::fromError(e.number());
-    }
-}
-}  // namespace
-
 // Names are bound through the type library the component carries, so what
 // a host binds to by name is what the type library tells it.
 com::HResult NewHscrollbar::GetIDOfName(const QString& name, com::DispId* id) {
@@ -73,34 +60,34 @@ com::HResult NewHscrollbar::get_Min(int32_t* v) {
     return v ? (*v = m_Min, com::hr::Ok) : com::hr::Pointer;
 }
 com::HResult NewHscrollbar::put_Min(int32_t v) {
-    return statusOf([&] { setMin(v); });
+    return com::hr::statusOf([&] { setMin(v); });
 }
 com::HResult NewHscrollbar::get_Max(int32_t* v) {
     return v ? (*v = m_Max, com::hr::Ok) : com::hr::Pointer;
 }
 com::HResult NewHscrollbar::put_Max(int32_t v) {
-    return statusOf([&] { setMax(v); });
+    return com::hr::statusOf([&] { setMax(v); });
 }
 com::HResult NewHscrollbar::get_LargeChange(int32_t* v) {
     return v ? (*v = m_LargeChange, com::hr::Ok) : com::hr::Pointer;
 }
 com::HResult NewHscrollbar::put_LargeChange(int32_t v) {
-    return statusOf([&] { setLargeChange(v); });
+    return com::hr::statusOf([&] { setLargeChange(v); });
 }
 com::HResult NewHscrollbar::get_SmallChange(int32_t* v) {
     return v ? (*v = m_SmallChange, com::hr::Ok) : com::hr::Pointer;
 }
 com::HResult NewHscrollbar::put_SmallChange(int32_t v) {
-    return statusOf([&] { setSmallChange(v); });
+    return com::hr::statusOf([&] { setSmallChange(v); });
 }
 com::HResult NewHscrollbar::get_Value(int32_t* v) {
     return v ? (*v = m_Value, com::hr::Ok) : com::hr::Pointer;
 }
 com::HResult NewHscrollbar::put_Value(int32_t v) {
-    return statusOf([&] { setValue(v); });
+    return com::hr::statusOf([&] { setValue(v); });
 }
 com::HResult NewHscrollbar::put_Enabled(com::VariantBool v) {
-    return statusOf([&] { setEnabled(v != com::kFalse); });
+    return com::hr::statusOf([&] { setEnabled(v != com::kFalse); });
 }
 com::HResult NewHscrollbar::get_Enabled(com::VariantBool* v) {
     return v ? (*v = m_Enabled ? com::kTrue : com::kFalse, com::hr::Ok) : com::hr::Pointer;

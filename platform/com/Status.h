@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "forms/RuntimeError.h"
+
 namespace com {
 
 // Every interface call returns a status code: zero or positive for success,
@@ -41,6 +43,19 @@ constexpr HResult fromError(int number) {
 constexpr int errorNumber(HResult h) {
     return (uint32_t(h) & 0xFFFF0000u) == kControlFacility ? int(uint32_t(h) & 0xFFFF) : 0;
 }
+
+// Runs body and gives the status a caller across an interface sees: Ok, or
+// the numbered runtime error body raised.
+template <class Body>
+HResult statusOf(Body&& body) {
+    try {
+        body();
+        return Ok;
+    } catch (const forms::RuntimeError& e) {
+        return fromError(e.number());
+    }
+}
+
 }  // namespace hr
 
 }  // namespace com

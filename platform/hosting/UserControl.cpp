@@ -6,18 +6,6 @@
 
 namespace hosting {
 
-namespace {
-template <class Body>
-com::HResult guarded(Body&& body) {
-    try {
-        body();
-        return com::hr::Ok;
-    } catch (const forms::RuntimeError& e) {
-        return com::hr::fromError(e.number());
-    }
-}
-}  // namespace
-
 // The user control's own window: it tells the control when it is shown.
 class UserControl::OwnWindow : public QWidget {
 public:
@@ -106,19 +94,19 @@ com::HResult UserControl::Advise(com::IDispatch* events) {
 }
 
 com::HResult UserControl::InitNew() {
-    return guarded([this] { UserControl_InitProperties(); });
+    return com::hr::statusOf([this] { UserControl_InitProperties(); });
 }
 
 com::HResult UserControl::Load(const PropertyBag& bag) {
-    return guarded([&] { UserControl_ReadProperties(bag); });
+    return com::hr::statusOf([&] { UserControl_ReadProperties(bag); });
 }
 
 com::HResult UserControl::Save(PropertyBag& bag) {
-    return guarded([&] { UserControl_WriteProperties(bag); });
+    return com::hr::statusOf([&] { UserControl_WriteProperties(bag); });
 }
 
 com::HResult UserControl::SetExtent(float width, float height) {
-    return guarded([&] {
+    return com::hr::statusOf([&] {
         m_width = width;
         m_height = height;
         applySize();
