@@ -58,8 +58,12 @@ int main(int argc, char** argv) {
             com::encodeResources(compileResourceScript(script, search, &inputs));
         if (!save(output, bytes)) return 1;
         if (!depfile.isEmpty()) {
-            QString rule = escaped(output) + u':';
-            for (const QString& in : inputs) rule += u' ' + escaped(in);
+            // The script itself heads the list: a rule without inputs reads
+            // to the build tool as no rule at all, and it would rebuild
+            // every time.
+            QString rule = escaped(output) + u':' + u' ' + escaped(script);
+            for (const QString& in : inputs)
+                if (in != script) rule += u' ' + escaped(in);
             if (!save(depfile, (rule + u'\n').toUtf8())) return 1;
         }
     } catch (const ScriptError& e) {
