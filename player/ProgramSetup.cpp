@@ -1,0 +1,19 @@
+#include "ProgramSetup.h"
+
+#include <QGuiApplication>
+
+#include "settings/SettingsStore.h"
+
+void prepareProcess() {
+    // The window repaints a few small strips twenty times a second; sent
+    // plainly, such updates cost the X server and the player one wake-up
+    // each instead of a shared-memory round trip.
+    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    settings::prefetch(QStringLiteral("ravelle"));
+}
+
+void setApplicationIdentity() {
+    QGuiApplication::setApplicationName(QStringLiteral("ravelle"));
+    QGuiApplication::setApplicationVersion(QStringLiteral("1.3.0.24"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ravelle.Ravelle"));
+}
