@@ -77,30 +77,6 @@ GstMediaDevice::~GstMediaDevice() {
     if (m_playbin) gst_object_unref(m_playbin);
 }
 
-void GstMediaDevice::setCommand(const QString& command) {
-    switch (media::parseCommand(command)) {
-        case media::Command::Open:
-            open();
-            return;
-        case media::Command::Play:
-            if (!m_open) return fail(media::NotOpen);
-            play();
-            return;
-        case media::Command::Pause:
-        case media::Command::Stop:
-            if (!m_open) return fail(media::NotOpen);
-            halt();
-            return;
-        case media::Command::Close:
-            close();
-            succeed();
-            return;
-        case media::Command::Unknown:
-            fail(media::UnknownCommand, command);
-            return;
-    }
-}
-
 qint32 GstMediaDevice::Length() const { return m_open ? m_lengthMs : 0; }
 
 qint32 GstMediaDevice::Position() const {
@@ -116,7 +92,7 @@ qint32 GstMediaDevice::Position() const {
 
 void GstMediaDevice::open() {
     if (m_open) close();
-    const QString path = m_fileName;
+    const QString path = FileName();
     if (path.isEmpty()) return fail(media::NoFileName);
 
     // The plain failures are told apart before GStreamer sees the file: it
@@ -199,7 +175,7 @@ qint64 GstMediaDevice::estimatedLengthMs() const {
         gst_tag_list_unref(tags);
     }
     if (bitrate == 0) return -1;
-    return QFileInfo(m_fileName).size() * 8000 / bitrate;
+    return QFileInfo(FileName()).size() * 8000 / bitrate;
 }
 
 void GstMediaDevice::play() {
@@ -207,7 +183,7 @@ void GstMediaDevice::play() {
     if (m_ended || m_playing) return;
     if (gst_element_set_state(m_playbin, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         m_ended = true;
-        return fail(media::PlaybackFailed, m_fileName);
+        return fail(media::PlaybackFailed, FileName());
     }
     m_playing = true;
 }
@@ -295,7 +271,7 @@ void GstMediaDevice::handleMessage(GstMessage* message) {
             if (!m_ended) {
                 m_ended = true;
                 m_playing = false;
-                fail(media::PlaybackFailed, m_fileName);
+                fail(media::PlaybackFailed, FileName());
             }
             break;
         case GST_MESSAGE_DURATION_CHANGED: {
@@ -324,14 +300,4 @@ void GstMediaDevice::raiseStatusUpdate() {
     // the device, while it runs.
     const std::function<void()> handler = StatusUpdate;
     if (handler) forms::dispatch(handler);
-}
-
-void GstMediaDevice::fail(int error, const QString& subject) {
-    m_error = error;
-    m_errorMessage = media::errorText(error, subject);
-}
-
-void GstMediaDevice::succeed() {
-    m_error = media::NoError;
-    m_errorMessage.clear();
 }

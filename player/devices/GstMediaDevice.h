@@ -46,16 +46,8 @@ public:
                             QObject* parent = nullptr);
     ~GstMediaDevice() override;
 
-    QString FileName() const override { return m_fileName; }
-    void setFileName(const QString& path) override { m_fileName = path; }
-
-    void setCommand(const QString& command) override;
-
     qint32 Length() const override;
     qint32 Position() const override;
-
-    int Error() const override { return m_error; }
-    QString ErrorMessage() const override { return m_errorMessage; }
 
     bool isOpen() const override { return m_open; }
 
@@ -73,10 +65,10 @@ public:
     static constexpr double MidiSynthGain = 0.5;
 
 private:
-    void open();
-    void play();
-    void halt();
-    void close();
+    void open() override;
+    void play() override;
+    void halt() override;
+    void close() override;
 
     bool ensurePipeline();
     int preroll();
@@ -89,13 +81,7 @@ private:
     void handleMessage(GstMessage* message);
     void raiseStatusUpdate();
 
-    void fail(int error, const QString& subject = {});
-    void succeed();
-
-    QString m_fileName;
     QString m_sinkDescription;
-    int m_error = 0;
-    QString m_errorMessage;
 
     GstElement* m_playbin = nullptr;
     GstBus* m_bus = nullptr;

@@ -22,22 +22,41 @@ class MediaDevice {
 public:
     virtual ~MediaDevice() = default;
 
-    virtual QString FileName() const = 0;
-    virtual void setFileName(const QString& path) = 0;
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString& path) { m_fileName = path; }
 
-    // "open", "play", "pause", "stop" or "close"; anything else is an
-    // error report, not an exception.
-    virtual void setCommand(const QString& command) = 0;
+    // "open", "play", "pause", "stop" or "close" (case and surrounding
+    // blanks do not matter); anything else is an error report, not an
+    // exception. "play", "pause" and "stop" need an open file.
+    virtual void setCommand(const QString& command);
 
     virtual qint32 Length() const = 0;
     virtual qint32 Position() const = 0;
 
     // The last command's error report: 0 and empty text when it succeeded.
-    virtual int Error() const = 0;
-    virtual QString ErrorMessage() const = 0;
+    int Error() const { return m_error; }
+    QString ErrorMessage() const { return m_errorMessage; }
 
     // True between a successful "open" and the next "close".
     virtual bool isOpen() const = 0;
 
     std::function<void()> StatusUpdate;
+
+protected:
+    // What each command does to the device. open() reports its own
+    // success or failure; play() and halt() ("pause" and "stop") run only
+    // while a file is open and report too; close() does nothing when
+    // nothing is open.
+    virtual void open() = 0;
+    virtual void play() = 0;
+    virtual void halt() = 0;
+    virtual void close() = 0;
+
+    void fail(int error, const QString& subject = {});
+    void succeed();
+
+private:
+    QString m_fileName;
+    int m_error = 0;
+    QString m_errorMessage;
 };

@@ -23,39 +23,27 @@ void SimulatedMediaDevice::addUnplayableFile(const QString& path) {
 }
 
 void SimulatedMediaDevice::setCommand(const QString& command) {
-    const media::Command parsed = media::parseCommand(command);
-    m_log << (parsed == media::Command::Open ? QStringLiteral("open ") + m_fileName : command);
-    switch (parsed) {
-        case media::Command::Open:
-            open();
-            return;
-        case media::Command::Play:
-            if (!m_open) return fail(media::NotOpen);
-            succeed();
-            m_playing = m_positionMs < m_lengthMs;
-            return;
-        case media::Command::Pause:
-        case media::Command::Stop:
-            if (!m_open) return fail(media::NotOpen);
-            succeed();
-            m_playing = false;
-            return;
-        case media::Command::Close:
-            close();
-            succeed();
-            return;
-        case media::Command::Unknown:
-            fail(media::UnknownCommand, command);
-            return;
-    }
+    const bool opening = media::parseCommand(command) == media::Command::Open;
+    m_log << (opening ? QStringLiteral("open ") + FileName() : command);
+    MediaDevice::setCommand(command);
+}
+
+void SimulatedMediaDevice::play() {
+    succeed();
+    m_playing = m_positionMs < m_lengthMs;
+}
+
+void SimulatedMediaDevice::halt() {
+    succeed();
+    m_playing = false;
 }
 
 void SimulatedMediaDevice::open() {
     if (m_open) close();
-    if (m_fileName.isEmpty()) return fail(media::NoFileName);
-    if (m_unplayable.contains(m_fileName)) return fail(media::NotPlayable, m_fileName);
-    const auto found = m_lengths.constFind(m_fileName);
-    if (found == m_lengths.cend()) return fail(media::FileNotFound, m_fileName);
+    if (FileName().isEmpty()) return fail(media::NoFileName);
+    if (m_unplayable.contains(FileName())) return fail(media::NotPlayable, FileName());
+    const auto found = m_lengths.constFind(FileName());
+    if (found == m_lengths.cend()) return fail(media::FileNotFound, FileName());
     m_open = true;
     m_playing = false;
     m_lengthMs = *found;
@@ -94,17 +82,7 @@ void SimulatedMediaDevice::failPlayback() {
     if (!m_open) return;
     m_positionMs = m_lengthMs;
     m_playing = false;
-    fail(media::PlaybackFailed, m_fileName);
+    fail(media::PlaybackFailed, FileName());
 }
 
 double SimulatedMediaDevice::appliedGain() const { return media::outputGain(appliedLevel()); }
-
-void SimulatedMediaDevice::fail(int error, const QString& subject) {
-    m_error = error;
-    m_errorMessage = media::errorText(error, subject);
-}
-
-void SimulatedMediaDevice::succeed() {
-    m_error = media::NoError;
-    m_errorMessage.clear();
-}

@@ -36,16 +36,10 @@ public:
     void addFile(const QString& path, qint32 lengthMs);
     void addUnplayableFile(const QString& path);
 
-    QString FileName() const override { return m_fileName; }
-    void setFileName(const QString& path) override { m_fileName = path; }
-
     void setCommand(const QString& command) override;
 
     qint32 Length() const override { return m_open ? m_lengthMs : 0; }
     qint32 Position() const override { return m_open ? m_positionMs : 0; }
-
-    int Error() const override { return m_error; }
-    QString ErrorMessage() const override { return m_errorMessage; }
 
     bool isOpen() const override { return m_open; }
     bool isPlaying() const { return m_playing; }
@@ -63,18 +57,14 @@ public:
     double appliedGain() const;
 
 private:
-    void open();
-    void close();
-    void fail(int error, const QString& subject = {});
-    void succeed();
+    void open() override;
+    void play() override;
+    void halt() override;
+    void close() override;
 
     QHash<QString, qint32> m_lengths;
     QSet<QString> m_unplayable;
     QStringList m_log;
-
-    QString m_fileName;
-    int m_error = 0;
-    QString m_errorMessage;
 
     bool m_open = false;
     bool m_playing = false;
