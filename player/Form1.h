@@ -21,10 +21,9 @@
 // properties of its controls.
 class Form1 : public forms::Form {
 public:
-    // Without devices of its own the window plays through GStreamer and
-    // asks with Qt's file dialog; tests hand in simulated ones.
-    explicit Form1(std::unique_ptr<MediaDevice> device = nullptr,
-                   std::unique_ptr<FileDialog> dialog = nullptr);
+    // The window plays through the media device and asks for files with
+    // the dialog it is handed; it owns both for its whole life.
+    Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> dialog);
     ~Form1() override;
 
     // Controls, in the order they are stacked (later ones in front).

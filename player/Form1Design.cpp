@@ -3,8 +3,6 @@
 #include <QFont>
 
 #include "Form1.h"
-#include "devices/GstMediaDevice.h"
-#include "devices/QtFileDialog.h"
 
 namespace {
 const QColor kStripBlue(128, 128, 255);
@@ -47,8 +45,8 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
       add(caidna.addItem(QStringLiteral("add"), QStringLiteral("添加"))),
       del(caidna.addItem(QStringLiteral("del"), QStringLiteral("删除"))),
       delt(caidna.addItem(QStringLiteral("delt"), QStringLiteral("删除其余"))),
-      m_mci(device ? std::move(device) : std::make_unique<GstMediaDevice>()),
-      m_cdlg(dialog ? std::move(dialog) : std::make_unique<QtFileDialog>(this)),
+      m_mci(std::move(device)),
+      m_cdlg(std::move(dialog)),
       mci(*m_mci),
       cdlg(*m_cdlg) {
     setCaption(QStringLiteral("ravelle"));
@@ -157,7 +155,7 @@ void Form1::createVolumeSlider() {
                                          .height = 240,
                                          .visible = false,
                                          .bag = hosting::PropertyBag::withExtent(1815, 240)});
-    } catch (const forms::RuntimeError& error) {
+    } catch (const errors::RuntimeError& error) {
         // The player still plays without it; the volume then goes straight
         // from the scroll bar to the output.
         m_componentError = error.description();

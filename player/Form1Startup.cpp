@@ -4,9 +4,9 @@
 #include <QTimer>
 
 #include "Form1.h"
+#include "errors/Steps.h"
 #include "forms/App.h"
 #include "forms/MessageBox.h"
-#include "forms/Steps.h"
 #include "forms/Val.h"
 #include "settings/SettingsStore.h"
 
@@ -49,7 +49,7 @@ void Form1::Form_Load() {
     HScroll1.setValue(10000);
 
     // From here on nothing stops start-up: a failing step is passed over.
-    forms::Steps steps;
+    errors::Steps steps;
     steps.skip([&] { Picture1.LoadPicture(forms::App::Path() + QStringLiteral("/volm.bmp")); });
     steps.skip([&] { restorePlaylist(); });
     if (!m_componentError.isEmpty())
@@ -58,7 +58,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::restorePlaylist() {
-    forms::Steps steps;
+    errors::Steps steps;
     QString countText;
     steps.skip([&] { countText = settings::GetSetting(kApplication, kCountSection, kKey); });
     const int count = storedCount(countText);

@@ -3,9 +3,9 @@
 // media device; which command can be used next follows from the buttons'
 // flags alone.
 #include "Form1.h"
+#include "errors/RuntimeError.h"
+#include "errors/Steps.h"
 #include "forms/Rnd.h"
-#include "forms/RuntimeError.h"
-#include "forms/Steps.h"
 
 namespace {
 const QString kPlay = QStringLiteral("play");
@@ -17,7 +17,7 @@ const QString kClose = QStringLiteral("close");
 
 QString Form1::nam(const QString& path) const {
     const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash < 0) forms::raiseError(forms::err::InvalidProcedureCall);
+    if (slash < 0) errors::raiseError(errors::InvalidProcedureCall);
     return path.mid(slash + 1);
 }
 
@@ -33,7 +33,7 @@ QString Form1::startedText() const {
 }
 
 void Form1::Command1_Click() {
-    forms::Steps steps;
+    errors::Steps steps;
     cdlg.setFileName(QString());
     cdlg.ShowOpen();
     Command2.setEnabled(true);
@@ -55,7 +55,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::Command2_Click() {
-    forms::Steps steps;
+    errors::Steps steps;
     const int n = List1.ListCount() - 1;
     mci.setCommand(kClose);
     Command3.setVisible(true);
@@ -99,7 +99,7 @@ void Form1::Command4_Click() {
 }
 
 void Form1::Command5_Click() {
-    forms::Steps steps;
+    errors::Steps steps;
     mci.setCommand(kPlay);
     steps.leave([&] { Label4.setCaption(nowPlayingText()); });
     steps.leave([&] { Command2.setEnabled(false); });
@@ -112,7 +112,7 @@ void Form1::Command5_Click() {
 }
 
 void Form1::List1_DblClick() {
-    forms::Steps steps;
+    errors::Steps steps;
     mci.setCommand(kClose);
     Command2.setEnabled(false);
     Command3.setVisible(true);

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "devices/WaveOut.h"
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace Module1 {
 
@@ -16,7 +16,7 @@ std::int16_t channelLevel(float fraction) {
     if (level > 32767) level -= 65536;
     const double rounded = std::nearbyint(level);  // ties to even
     if (!std::isfinite(rounded) || rounded < -32768 || rounded > 32767)
-        forms::raiseError(forms::err::Overflow);
+        errors::raiseError(errors::Overflow);
     return std::int16_t(rounded);
 }
 }  // namespace

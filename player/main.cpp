@@ -2,14 +2,21 @@
 
 #include "Form1.h"
 #include "ProgramSetup.h"
+#include "devices/GstMediaDevice.h"
+#include "devices/QtFileDialog.h"
+#include "errors/EventDispatch.h"
 #include "forms/CloseOnSignals.h"
+#include "forms/MessageBox.h"
 
 int main(int argc, char* argv[]) {
     prepareProcess();
     QApplication app(argc, argv);
     setApplicationIdentity();
+    errors::setLastResortHandler(forms::showRuntimeErrorBox);
 
-    Form1 form;
+    // The window plays through GStreamer and asks with the desktop's Open
+    // dialog; it is handed both, and names neither.
+    Form1 form(std::make_unique<GstMediaDevice>(), std::make_unique<QtFileDialog>());
     forms::closeOnSignals(&form);
     form.Show();
     return app.exec();

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "GstMediaDevice.h"
+#include "support/GstMediaDeviceProbe.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "open failed: %s\n", qPrintable(device.ErrorMessage()));
         return 1;
     }
-    first.watch(device.playbin());
+    first.watch(GstMediaDeviceProbe::playbin(device));
 
     const double cpu0 = cpuSeconds();
     const long long switches0 = contextSwitches();

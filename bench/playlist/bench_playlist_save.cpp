@@ -6,9 +6,17 @@
 #include <QTemporaryDir>
 
 #include "Form1.h"
+#include "devices/GstMediaDevice.h"
+#include "devices/QtFileDialog.h"
 #include "settings/SettingsStore.h"
 
 namespace {
+// The window as the program makes it.
+class PlayerWindow : public Form1 {
+public:
+    PlayerWindow() : Form1(std::make_unique<GstMediaDevice>(), std::make_unique<QtFileDialog>()) {}
+};
+
 void fill(Form1& form) {
     for (int i = 0; i < forms::ListBox::kMaxEntries; ++i)
         form.List1.AddItem(
@@ -18,7 +26,7 @@ void fill(Form1& form) {
 void ExitSave(benchmark::State& state) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    Form1 form;
+    PlayerWindow form;
     fill(form);
     int cancel = 0;
     form.Form_Unload(cancel);  // the first save creates every section
@@ -35,14 +43,14 @@ void Restore(benchmark::State& state) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     {
-        Form1 form;
+        PlayerWindow form;
         fill(form);
         int cancel = 0;
         form.Form_Unload(cancel);
         settings::closeAllStores();
     }
     for (auto _ : state) {
-        Form1 form;
+        PlayerWindow form;
         form.Form_Load();
         benchmark::DoNotOptimize(form.List1.ListCount());
         state.PauseTiming();

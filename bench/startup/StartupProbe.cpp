@@ -10,7 +10,11 @@
 
 #include "Form1.h"
 #include "ProgramSetup.h"
+#include "devices/GstMediaDevice.h"
+#include "devices/QtFileDialog.h"
+#include "errors/EventDispatch.h"
 #include "forms/CloseOnSignals.h"
+#include "forms/MessageBox.h"
 
 namespace {
 class ExposeProbe : public QObject {
@@ -32,8 +36,9 @@ int main(int argc, char* argv[]) {
     prepareProcess();
     QApplication app(argc, argv);
     setApplicationIdentity();
+    errors::setLastResortHandler(forms::showRuntimeErrorBox);
 
-    Form1 form;
+    Form1 form(std::make_unique<GstMediaDevice>(), std::make_unique<QtFileDialog>());
     forms::closeOnSignals(&form);
     ExposeProbe probe;
     form.winId();

@@ -7,14 +7,14 @@
 #include "com/ComponentRegistry.h"
 #include "com/Dispatch.h"
 #include "com/SideBySideManifest.h"
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace com {
 
 namespace {
 [[noreturn]] void cannotCreate(const QString& name, const QString& reason) {
-    forms::raiseError(err::CannotCreateObject,
-                      QStringLiteral("ActiveX 部件不能创建对象: %1\n%2").arg(name, reason));
+    errors::raiseError(errors::CannotCreateObject,
+                       QStringLiteral("ActiveX 部件不能创建对象: %1\n%2").arg(name, reason));
 }
 
 struct Located {

@@ -1,6 +1,6 @@
 #include "com/Dispatch.h"
 
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace com {
 
@@ -10,14 +10,14 @@ Variant invoke(IDispatch& object, DispId id, InvokeKind kind, std::span<Variant>
     ExcepInfo error;
     const HResult status = object.Invoke(id, kind, args, &result, &error);
     if (hr::succeeded(status)) return result;
-    if (status == hr::Exception) forms::raiseError(error.number, error.description);
+    if (status == hr::Exception) errors::raiseError(error.number, error.description);
     if (status == hr::MemberNotFound || status == hr::UnknownName)
-        forms::raiseError(err::ObjectDoesNotSupport,
-                          QStringLiteral("对象不支持该属性或方法 (%1)").arg(id));
-    if (status == hr::TypeMismatch) forms::raiseError(forms::err::TypeMismatch);
-    if (const int number = hr::errorNumber(status)) forms::raiseError(number);
-    forms::raiseError(forms::err::InvalidProcedureCall,
-                      QStringLiteral("调用失败 (0x%1)").arg(uint32_t(status), 8, 16, QChar(u'0')));
+        errors::raiseError(errors::ObjectDoesNotSupport,
+                           QStringLiteral("对象不支持该属性或方法 (%1)").arg(id));
+    if (status == hr::TypeMismatch) errors::raiseError(errors::TypeMismatch);
+    if (const int number = hr::errorNumber(status)) errors::raiseError(number);
+    errors::raiseError(errors::InvalidProcedureCall,
+                       QStringLiteral("调用失败 (0x%1)").arg(uint32_t(status), 8, 16, QChar(u'0')));
 }
 }  // namespace
 

@@ -5,7 +5,7 @@
 
 #include "com/Unknown.h"
 #include "com/Variant.h"
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace com {
 
@@ -46,18 +46,13 @@ Variant callMethod(IDispatch& object, DispId id, std::span<Variant> args = {});
 template <class Body>
 HResult invokeGuarded(ExcepInfo* error, Body&& body);
 
-namespace err {
-constexpr int ObjectDoesNotSupport = 438;
-constexpr int CannotCreateObject = 429;
-}  // namespace err
-
 }  // namespace com
 
 template <class Body>
 com::HResult com::invokeGuarded(ExcepInfo* error, Body&& body) {
     try {
         return body();
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         if (error) *error = ExcepInfo{e.number(), e.description()};
         return hr::Exception;
     }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace com {
 
@@ -51,7 +51,7 @@ HResult statusOf(Body&& body) {
     try {
         body();
         return Ok;
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         return fromError(e.number());
     }
 }

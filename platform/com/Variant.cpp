@@ -1,7 +1,7 @@
 #include "com/Variant.h"
 
 #include "com/Conversions.h"
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace com {
 
@@ -33,11 +33,11 @@ double Variant::number() const {
             if (text.compare(u"False", Qt::CaseInsensitive) == 0) return 0;
             bool ok = false;
             const double d = text.toDouble(&ok);
-            if (!ok) forms::raiseError(forms::err::TypeMismatch);
+            if (!ok) errors::raiseError(errors::TypeMismatch);
             return d;
         }
     }
-    forms::raiseError(forms::err::TypeMismatch);
+    errors::raiseError(errors::TypeMismatch);
 }
 
 int16_t Variant::toInt16() const { return com::toInt16(number()); }

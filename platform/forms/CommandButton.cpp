@@ -1,6 +1,6 @@
 #include "forms/CommandButton.h"
 
-#include "forms/EventDispatch.h"
+#include "errors/EventDispatch.h"
 
 namespace forms {
 
@@ -8,7 +8,7 @@ CommandButton::CommandButton(QWidget* form, const QString& name)
     : Control(new QPushButton(form), name) {
     button()->setAutoDefault(false);
     QObject::connect(button(), &QPushButton::clicked, button(), [this] {
-        if (Click) dispatch(Click);
+        if (Click) errors::dispatch(Click);
     });
 }
 

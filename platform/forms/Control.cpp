@@ -1,6 +1,6 @@
 #include "forms/Control.h"
 
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 #include "forms/Twips.h"
 
 namespace forms {
@@ -62,7 +62,7 @@ QString Control::ToolTipText() const { return m_widget->toolTip(); }
 void Control::setToolTipText(const QString& text) { m_widget->setToolTip(text); }
 
 void Control::SetFocus() {
-    if (!m_visible || !m_enabled) raiseError(err::InvalidProcedureCall);
+    if (!m_visible || !m_enabled) errors::raiseError(errors::InvalidProcedureCall);
     m_widget->setFocus(Qt::OtherFocusReason);
 }
 

@@ -2,8 +2,8 @@
 
 #include <QCloseEvent>
 
+#include "errors/EventDispatch.h"
 #include "forms/Control.h"
-#include "forms/EventDispatch.h"
 #include "forms/Menu.h"
 #include "forms/Twips.h"
 
@@ -29,7 +29,7 @@ void Form::applyHeight() {
 void Form::Show() {
     if (!m_loaded) {
         m_loaded = true;
-        if (Load) dispatch(Load);
+        if (Load) errors::dispatch(Load);
     }
     show();
 }
@@ -46,7 +46,7 @@ void Form::setTabOrder(std::initializer_list<Control*> order) {
 
 void Form::closeEvent(QCloseEvent* event) {
     int cancel = 0;
-    if (Unload) dispatch([&] { Unload(cancel); });
+    if (Unload) errors::dispatch([&] { Unload(cancel); });
     if (cancel)
         event->ignore();
     else

@@ -3,14 +3,14 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "forms/EventDispatch.h"
-#include "forms/RuntimeError.h"
+#include "errors/EventDispatch.h"
+#include "errors/RuntimeError.h"
 
 namespace forms {
 
 namespace {
 void checkInt16(int value, int low = -32768) {
-    if (value < low || value > 32767) raiseError(err::InvalidPropertyValue);
+    if (value < low || value > 32767) errors::raiseError(errors::InvalidPropertyValue);
 }
 }  // namespace
 
@@ -22,7 +22,7 @@ HScrollBar::HScrollBar(QWidget* form, const QString& name)
     syncRange();
     QObject::connect(bar(), &QScrollBar::valueChanged, bar(), [this](int v) { userMoved(v); });
     QObject::connect(bar(), &QScrollBar::sliderMoved, bar(), [this](int) {
-        if (Scroll) dispatch(Scroll);
+        if (Scroll) errors::dispatch(Scroll);
     });
 }
 
@@ -52,7 +52,7 @@ void HScrollBar::setLargeChange(int value) {
 
 void HScrollBar::setValue(int value) {
     if (value < std::min(m_min, m_max) || value > std::max(m_min, m_max))
-        raiseError(err::InvalidPropertyValue);
+        errors::raiseError(errors::InvalidPropertyValue);
     if (value == m_value) return;
     m_value = value;
     {
@@ -78,7 +78,7 @@ void HScrollBar::syncRange() {
 void HScrollBar::userMoved(int value) {
     if (value == m_value) return;
     m_value = value;
-    if (Change) dispatch(Change);
+    if (Change) errors::dispatch(Change);
 }
 
 }  // namespace forms

@@ -3,8 +3,8 @@
 #include <QAbstractListModel>
 #include <QMouseEvent>
 
-#include "forms/EventDispatch.h"
-#include "forms/RuntimeError.h"
+#include "errors/EventDispatch.h"
+#include "errors/RuntimeError.h"
 #include "forms/Twips.h"
 
 namespace forms {
@@ -99,7 +99,7 @@ protected:
         }
         QListView::mouseDoubleClickEvent(event);
         raiseMouseDown(event);
-        if (m_owner->DblClick) dispatch(m_owner->DblClick);
+        if (m_owner->DblClick) errors::dispatch(m_owner->DblClick);
     }
 
     void contextMenuEvent(QContextMenuEvent* event) override { event->accept(); }
@@ -111,7 +111,7 @@ private:
         const int shift = shiftCode(event->modifiers());
         const float x = pixelsToTwips(event->position().x());
         const float y = pixelsToTwips(event->position().y());
-        dispatch([&] { m_owner->MouseDown(code, shift, x, y); });
+        errors::dispatch([&] { m_owner->MouseDown(code, shift, x, y); });
     }
 
     ListBox* m_owner;
@@ -142,19 +142,20 @@ QRect ListBox::entryRect(int index) const { return view()->visualRect(modelIndex
 void ListBox::AddItem(const QString& text, int index) {
     const int count = ListCount();
     if (count >= kMaxEntries)
-        raiseError(err::OutOfMemory, QStringLiteral("列表已满：最多只能容纳 %1 项，“%2”没有加入。")
-                                         .arg(kMaxEntries)
-                                         .arg(text));
+        errors::raiseError(errors::OutOfMemory,
+                           QStringLiteral("列表已满：最多只能容纳 %1 项，“%2”没有加入。")
+                               .arg(kMaxEntries)
+                               .arg(text));
     if (index == -1) {
         m_entries->append(text, !Visible());
         return;
     }
-    if (index < 0 || index > count) raiseError(err::InvalidProcedureCall);
+    if (index < 0 || index > count) errors::raiseError(errors::InvalidProcedureCall);
     m_entries->insert(index, text);
 }
 
 void ListBox::RemoveItem(int index) {
-    if (index < 0 || index >= ListCount()) raiseError(err::InvalidProcedureCall);
+    if (index < 0 || index >= ListCount()) errors::raiseError(errors::InvalidProcedureCall);
     m_entries->release();
     const int selected = ListIndex();
     m_entries->remove(index);
@@ -168,7 +169,7 @@ void ListBox::Clear() { m_entries->clear(); }
 int ListBox::ListCount() const { return m_entries->count(); }
 
 QString ListBox::List(int index) const {
-    if (index < 0) raiseError(err::InvalidPropertyArrayIndex);
+    if (index < 0) errors::raiseError(errors::InvalidPropertyArrayIndex);
     if (index >= ListCount()) return {};
     return m_entries->at(index);
 }
@@ -179,7 +180,7 @@ int ListBox::ListIndex() const {
 }
 
 void ListBox::setListIndex(int index) {
-    if (index < -1 || index >= ListCount()) raiseError(err::InvalidPropertyValue);
+    if (index < -1 || index >= ListCount()) errors::raiseError(errors::InvalidPropertyValue);
     if (index == -1) {
         view()->selectionModel()->clearSelection();
         return;
@@ -194,12 +195,12 @@ QString ListBox::Text() const {
 }
 
 bool ListBox::Selected(int index) const {
-    if (index < 0 || index >= ListCount()) raiseError(err::InvalidPropertyArrayIndex);
+    if (index < 0 || index >= ListCount()) errors::raiseError(errors::InvalidPropertyArrayIndex);
     return view()->selectionModel()->isSelected(modelIndex(index));
 }
 
 void ListBox::setSelected(int index, bool selected) {
-    if (index < 0 || index >= ListCount()) raiseError(err::InvalidPropertyArrayIndex);
+    if (index < 0 || index >= ListCount()) errors::raiseError(errors::InvalidPropertyArrayIndex);
     if (selected)
         view()->selectionModel()->setCurrentIndex(modelIndex(index),
                                                   QItemSelectionModel::ClearAndSelect);

@@ -2,7 +2,7 @@
 
 #include <QCursor>
 
-#include "forms/EventDispatch.h"
+#include "errors/EventDispatch.h"
 
 namespace forms {
 
@@ -10,7 +10,7 @@ MenuItem::MenuItem(QMenu* menu, const QString& name, const QString& caption)
     : m_action(menu->addAction(caption)) {
     m_action->setObjectName(name);
     QObject::connect(m_action, &QAction::triggered, m_action, [this] {
-        if (Click) dispatch(Click);
+        if (Click) errors::dispatch(Click);
     });
 }
 

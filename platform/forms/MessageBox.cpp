@@ -26,4 +26,9 @@ int MsgBox(const QString& prompt, MsgBoxStyle style, const QString& title) {
     return vbOK;
 }
 
+void showRuntimeErrorBox(const errors::RuntimeError& error) {
+    MsgBox(QStringLiteral("运行时错误 '%1':\n\n%2").arg(error.number()).arg(error.description()),
+           MsgBoxStyle::OkOnly | MsgBoxStyle::Critical, App::Title());
+}
+
 }  // namespace forms

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "errors/RuntimeError.h"
+
 namespace forms {
 
 // Button and icon choices of a message box; they combine with |.
@@ -21,5 +23,9 @@ constexpr int vbOK = 1;
 // An empty title means the program's title.
 int MsgBox(const QString& prompt, MsgBoxStyle style = MsgBoxStyle::OkOnly,
            const QString& title = {});
+
+// The program's last resort for an error no handler took: a box titled with
+// the program's title, naming the error's number and text.
+void showRuntimeErrorBox(const errors::RuntimeError& error);
 
 }  // namespace forms

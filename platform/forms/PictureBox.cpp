@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QPixmap>
 
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace forms {
 
@@ -14,9 +14,9 @@ PictureBox::PictureBox(QWidget* form, const QString& name) : Control(new QLabel(
 
 void PictureBox::LoadPicture(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) raiseError(err::FileNotFound);
+    if (!info.exists() || info.isDir()) errors::raiseError(errors::FileNotFound);
     QPixmap picture;
-    if (!picture.load(path)) raiseError(err::InvalidPicture);
+    if (!picture.load(path)) errors::raiseError(errors::InvalidPicture);
     box()->setPixmap(picture);
 }
 

@@ -1,6 +1,6 @@
 #include "forms/Timer.h"
 
-#include "forms/EventDispatch.h"
+#include "errors/EventDispatch.h"
 
 namespace forms {
 
@@ -37,7 +37,7 @@ void Timer::apply() {
 }
 
 void Timer::fire() {
-    if (running() && OnTimer) dispatch(OnTimer);
+    if (running() && OnTimer) errors::dispatch(OnTimer);
 }
 
 }  // namespace forms

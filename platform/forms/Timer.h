@@ -21,20 +21,20 @@ public:
 
     // True while the countdown runs (Enabled with a positive Interval).
     bool running() const { return m_qtimer.isActive(); }
-    // How many countdowns have started so far: it grows only when one
-    // starts afresh.
-    int countdownsStarted() const { return m_starts; }
-
-    // Raises OnTimer as the end of a countdown does, if one runs: tests
-    // drive time with it instead of sleeping.
-    void fire();
 
 private:
+    // Tests drive time through this instead of sleeping.
+    friend class TimerProbe;
+
+    // Raises OnTimer as the end of a countdown does, if one runs.
+    void fire();
     void apply();
 
     QTimer m_qtimer;
     int m_interval = 0;
     bool m_enabled = true;
+    // How many countdowns have started so far: it grows only when one
+    // starts afresh.
     int m_starts = 0;
 };
 

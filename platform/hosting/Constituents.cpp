@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPointer>
 
-#include "forms/EventDispatch.h"
+#include "errors/EventDispatch.h"
 #include "forms/InputCodes.h"
 #include "forms/Twips.h"
 
@@ -17,7 +17,7 @@ template <class Handler, class... Args>
 void raiseTo(const Handler& handler, Args&&... args) {
     if (!handler) return;
     const Handler own = handler;
-    forms::dispatch([&] { own(std::forward<Args>(args)...); });
+    errors::dispatch([&] { own(std::forward<Args>(args)...); });
 }
 
 void raiseMouse(const std::function<void(int16_t, int16_t, float, float)>& handler, int16_t button,

@@ -3,8 +3,8 @@
 #include <QWidget>
 
 #include "com/CreateObject.h"
-#include "forms/EventDispatch.h"
-#include "forms/RuntimeError.h"
+#include "errors/EventDispatch.h"
+#include "errors/RuntimeError.h"
 #include "forms/Twips.h"
 
 namespace hosting {
@@ -13,7 +13,7 @@ namespace {
 void raiseFailure(com::HResult status) {
     if (com::hr::succeeded(status)) return;
     const int number = com::hr::errorNumber(status);
-    forms::raiseError(number ? number : forms::err::InvalidProcedureCall);
+    errors::raiseError(number ? number : errors::InvalidProcedureCall);
 }
 }  // namespace
 
@@ -34,7 +34,7 @@ public:
     com::HResult GetIDOfName(const QString&, com::DispId*) override { return com::hr::UnknownName; }
     com::HResult Invoke(com::DispId id, com::InvokeKind, std::span<com::Variant> args,
                         com::Variant*, com::ExcepInfo*) override {
-        if (m_site.handlers.event) forms::dispatch([&] { m_site.handlers.event(id, args); });
+        if (m_site.handlers.event) errors::dispatch([&] { m_site.handlers.event(id, args); });
         return com::hr::Ok;
     }
 
@@ -68,8 +68,8 @@ void ControlSite::attach(QWidget* parent, const ControlDesign& design,
         m_control.reset();
         m_dispatch.reset();
         com::freeUnusedLibraries();
-        forms::raiseError(com::err::CannotCreateObject,
-                          QStringLiteral("%1 不是可以放在窗体上的控件").arg(design.progId));
+        errors::raiseError(errors::CannotCreateObject,
+                           QStringLiteral("%1 不是可以放在窗体上的控件").arg(design.progId));
     }
     m_events = std::make_unique<EventSink>(*this);
     m_control->SetSite(this);
@@ -81,7 +81,7 @@ void ControlSite::attach(QWidget* parent, const ControlDesign& design,
     try {
         raiseFailure(design.bag.isEmpty() ? m_control->InitNew() : m_control->Load(design.bag));
         raiseFailure(m_control->SetExtent(design.width, design.height));
-    } catch (const forms::RuntimeError&) {
+    } catch (const errors::RuntimeError&) {
         detach();
         throw;
     }

@@ -1,7 +1,7 @@
 #include "hosting/UserControl.h"
 
-#include "forms/EventDispatch.h"
-#include "forms/RuntimeError.h"
+#include "errors/EventDispatch.h"
+#include "errors/RuntimeError.h"
 #include "forms/Twips.h"
 
 namespace hosting {
@@ -14,7 +14,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override {
         QWidget::showEvent(event);
-        forms::dispatch([this] { m_owner.UserControl_Show(); });
+        errors::dispatch([this] { m_owner.UserControl_Show(); });
     }
 
 private:
@@ -65,11 +65,12 @@ bool UserControl::AmbientUserMode() const {
 }
 
 com::Variant UserControl::Extender(const QString& property) const {
-    if (!m_site) forms::raiseError(398, QStringLiteral("客户站点不可用"));
+    if (!m_site)
+        errors::raiseError(errors::ClientSiteNotAvailable, QStringLiteral("客户站点不可用"));
     com::Variant value;
     if (com::hr::failed(m_site->GetExtenderProperty(property, &value)))
-        forms::raiseError(com::err::ObjectDoesNotSupport,
-                          QStringLiteral("对象不支持该属性或方法: Extender.%1").arg(property));
+        errors::raiseError(errors::ObjectDoesNotSupport,
+                           QStringLiteral("对象不支持该属性或方法: Extender.%1").arg(property));
     return value;
 }
 

@@ -14,7 +14,7 @@
 #include "MidiSynth.h"
 #include "OutputLevel.h"
 #include "WaveOut.h"
-#include "forms/EventDispatch.h"
+#include "errors/EventDispatch.h"
 
 namespace {
 
@@ -299,5 +299,5 @@ void GstMediaDevice::raiseStatusUpdate() {
     // A copy: the handler may replace StatusUpdate, or close and reopen
     // the device, while it runs.
     const std::function<void()> handler = StatusUpdate;
-    if (handler) forms::dispatch(handler);
+    if (handler) errors::dispatch(handler);
 }

@@ -32,7 +32,7 @@ typedef struct _GstMessage GstMessage;
 //    counts as ended: Position becomes Length, so the player's end-of-track
 //    step moves on, and the error report says PlaybackFailed.
 //  - Bus messages and StatusUpdate run on the thread that made the device
-//    (the UI thread); StatusUpdate goes through forms::dispatch, and its
+//    (the UI thread); StatusUpdate goes through errors::dispatch, and its
 //    handler may send any command, "close" and "open" included. It must not
 //    delete the device.
 //  - Every stream plays at WaveOut's level (media::outputGain) and follows
@@ -50,10 +50,6 @@ public:
     qint32 Position() const override;
 
     bool isOpen() const override { return m_open; }
-
-    // The playbin itself, for tests and benchmarks that read its properties
-    // or watch its sink; null before the first "open".
-    GstElement* playbin() const { return m_playbin; }
 
     // How long "open" waits for the decoder to get ready.
     static constexpr int PrerollLimitMs = 5000;
@@ -83,6 +79,10 @@ private:
 
     QString m_sinkDescription;
 
+    // Tests and benchmarks read playbin's properties and watch its sink.
+    friend class GstMediaDeviceProbe;
+
+    // Null before the first "open".
     GstElement* m_playbin = nullptr;
     GstBus* m_bus = nullptr;
     QSocketNotifier* m_busNotifier = nullptr;

@@ -1,5 +1,6 @@
 #include "QtFileDialog.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -7,7 +8,9 @@ QtFileDialog::QtFileDialog(QWidget* parent, bool qtOwnDialog)
     : m_parent(parent), m_qtOwnDialog(qtOwnDialog) {}
 
 void QtFileDialog::ShowOpen() {
-    QFileDialog dialog(m_parent);
+    // Without a window of its own the dialog sits over the one the user
+    // clicked in.
+    QFileDialog dialog(m_parent ? m_parent.data() : QApplication::activeWindow());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (m_qtOwnDialog) dialog.setOption(QFileDialog::DontUseNativeDialog);

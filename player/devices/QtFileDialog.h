@@ -10,8 +10,9 @@
 // path, or empty after a cancel.
 class QtFileDialog : public FileDialog {
 public:
-    // qtOwnDialog uses Qt's dialog instead of the desktop's, so that tests
-    // find the same widgets everywhere.
+    // The dialog is modal over parent, or over the active window when there
+    // is none. qtOwnDialog uses Qt's dialog instead of the desktop's, so that
+    // tests find the same widgets everywhere.
     explicit QtFileDialog(QWidget* parent = nullptr, bool qtOwnDialog = false);
 
     void ShowOpen() override;

@@ -36,7 +36,7 @@ struct Failure {
 Failure failureOf(const std::function<void()>& step) {
     try {
         step();
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         return {e.number(), e.description()};
     }
     return {};

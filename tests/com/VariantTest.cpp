@@ -5,7 +5,7 @@
 #include "com/Conversions.h"
 #include "com/Guid.h"
 #include "com/Variant.h"
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 using com::Variant;
 
@@ -13,7 +13,7 @@ namespace {
 int errorOf(const std::function<void()>& step) {
     try {
         step();
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         return e.number();
     }
     return 0;

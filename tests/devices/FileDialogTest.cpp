@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "QtFileDialog.h"
-#include "ScriptedFileDialog.h"
+#include "doubles/ScriptedFileDialog.h"
 
 namespace {
 

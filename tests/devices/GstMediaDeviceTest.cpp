@@ -16,7 +16,8 @@
 #include "MediaError.h"
 #include "TestMedia.h"
 #include "WaveOut.h"
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
+#include "support/GstMediaDeviceProbe.h"
 #include "support/LastResortRecorder.h"
 
 namespace {
@@ -37,7 +38,7 @@ struct Clip {
 
 double playbinVolume(const GstMediaDevice& device) {
     gdouble volume = -1;
-    g_object_get(device.playbin(), "volume", &volume, nullptr);
+    g_object_get(GstMediaDeviceProbe::playbin(device), "volume", &volume, nullptr);
     return volume;
 }
 
@@ -295,8 +296,9 @@ TEST_F(GstDevice, AStreamThatBreaksOffWhilePlayingCountsAsEnded) {
     device.setCommand("play");
     ASSERT_TRUE(QTest::qWaitFor([&] { return device.Position() >= 100; }, 3000));
     GError* failure = g_error_new_literal(GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE, "broken");
-    gst_element_post_message(
-        device.playbin(), gst_message_new_error(GST_OBJECT(device.playbin()), failure, "injected"));
+    gst_element_post_message(GstMediaDeviceProbe::playbin(device),
+                             gst_message_new_error(GST_OBJECT(GstMediaDeviceProbe::playbin(device)),
+                                                   failure, "injected"));
     g_error_free(failure);
     ASSERT_TRUE(QTest::qWaitFor([&] { return device.Position() == device.Length(); }, 2000));
     EXPECT_EQ(device.Error(), media::PlaybackFailed);
@@ -322,7 +324,7 @@ TEST_F(GstDevice, StatusUpdateHandlerMayCloseAndOpenAgain) {
             device.setFileName(second);
             device.setCommand("open");
             device.setCommand("play");
-            forms::raiseError(forms::err::InvalidProcedureCall);
+            errors::raiseError(errors::InvalidProcedureCall);
         } else if (updates == 2) {
             device.setCommand("close");
         }
@@ -334,7 +336,7 @@ TEST_F(GstDevice, StatusUpdateHandlerMayCloseAndOpenAgain) {
     EXPECT_TRUE(device.isOpen());
     EXPECT_EQ(device.FileName(), second);
     EXPECT_NEAR(device.Length(), 1500, 2);
-    EXPECT_EQ(lastResort.numbers, std::vector<int>{forms::err::InvalidProcedureCall});
+    EXPECT_EQ(lastResort.numbers, std::vector<int>{errors::InvalidProcedureCall});
     ASSERT_TRUE(QTest::qWaitFor([&] { return device.Position() > 100; }, 2000));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return updates >= 2; }, 2500));
@@ -375,7 +377,7 @@ TEST_F(GstDevice, MidiPlaysWithTheGeneralMidiFontAndRaisedGain) {
     device.setCommand("open");
     ASSERT_TRUE(device.isOpen()) << device.ErrorMessage().toStdString();
     EXPECT_NEAR(device.Length(), 2000, 30);
-    GstElement* synth = findElement(device.playbin(), "fluiddec");
+    GstElement* synth = findElement(GstMediaDeviceProbe::playbin(device), "fluiddec");
     ASSERT_NE(synth, nullptr);
     gdouble gain = 0;
     gchar* font = nullptr;

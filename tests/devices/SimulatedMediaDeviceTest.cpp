@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "MediaError.h"
-#include "SimulatedMediaDevice.h"
 #include "WaveOut.h"
-#include "forms/RuntimeError.h"
+#include "doubles/SimulatedMediaDevice.h"
+#include "errors/RuntimeError.h"
 #include "support/LastResortRecorder.h"
 
 namespace {
@@ -136,14 +136,14 @@ TEST_F(SimulatedDevice, HandlerMayAdvanceToTheNextTrackAndErrorsReachTheLastReso
         device.setFileName("/music/a.mp3");
         device.setCommand("open");
         device.setCommand("play");
-        forms::raiseError(forms::err::Overflow);
+        errors::raiseError(errors::Overflow);
     };
     open("/music/b.mid");
     device.setCommand("play");
     device.advance(1000);  // b ended at 700; the first notification moves on
     EXPECT_EQ(device.FileName(), "/music/a.mp3");
     EXPECT_EQ(device.Position(), 0);
-    EXPECT_EQ(lastResort.numbers, std::vector<int>{forms::err::Overflow});
+    EXPECT_EQ(lastResort.numbers, std::vector<int>{errors::Overflow});
     // The rest of a longer step runs on the new track, counted from its open.
     device.advance(1500);
     EXPECT_EQ(device.Position(), 1500);

@@ -8,15 +8,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "errors/EventDispatch.h"
 #include "forms/CommandButton.h"
-#include "forms/EventDispatch.h"
 #include "forms/Form.h"
 #include "forms/HScrollBar.h"
 #include "forms/ListBox.h"
 #include "forms/PictureBox.h"
 #include "forms/Timer.h"
+#include "support/TimerProbe.h"
 
-using forms::RuntimeError;
+using errors::RuntimeError;
 
 namespace {
 int errorNumberOf(const std::function<void()>& step) {
@@ -45,10 +46,10 @@ TEST(Control, FlagsAndPlacesReadBackAsAssigned) {
     EXPECT_TRUE(button.Visible());
     button.setVisible(false);
     EXPECT_FALSE(button.Visible());
-    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), forms::err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), errors::InvalidProcedureCall);
     button.setVisible(true);
     button.setEnabled(false);
-    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), forms::err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), errors::InvalidProcedureCall);
     button.setEnabled(true);
     EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), 0);
     EXPECT_EQ(button.widget()->objectName(), QStringLiteral("Command6"));
@@ -87,13 +88,13 @@ TEST(HScrollBar, AssignmentRaisesChangeNestedOnlyWhenTheValueChanges) {
     bar.setValue(0);
     assigning = false;
     EXPECT_EQ(seen, (std::vector<int>{10000, 0}));
-    EXPECT_EQ(errorNumberOf([&] { bar.setValue(32768); }), forms::err::InvalidPropertyValue);
-    EXPECT_EQ(errorNumberOf([&] { bar.setValue(-1); }), forms::err::InvalidPropertyValue);
+    EXPECT_EQ(errorNumberOf([&] { bar.setValue(32768); }), errors::InvalidPropertyValue);
+    EXPECT_EQ(errorNumberOf([&] { bar.setValue(-1); }), errors::InvalidPropertyValue);
     EXPECT_EQ(bar.Value(), 0);
 
     // An error in the handler reaches the code that assigned.
-    bar.Change = [] { forms::raiseError(forms::err::Overflow); };
-    EXPECT_EQ(errorNumberOf([&] { bar.setValue(5); }), forms::err::Overflow);
+    bar.Change = [] { errors::raiseError(errors::Overflow); };
+    EXPECT_EQ(errorNumberOf([&] { bar.setValue(5); }), errors::Overflow);
 }
 
 TEST(HScrollBar, UserStepsRaiseChangeAndADragReportsOnlyAtRelease) {
@@ -127,16 +128,16 @@ TEST(Timer, SwitchingOnARunningTimerKeepsItsCountdown) {
     timer.setEnabled(false);
     int ticks = 0;
     timer.OnTimer = [&] { ++ticks; };
-    timer.fire();
+    forms::TimerProbe::fire(timer);
     EXPECT_EQ(ticks, 0) << "a switched-off timer does not tick";
 
     timer.setEnabled(true);
-    const int countdown = timer.countdownsStarted();
+    const int countdown = forms::TimerProbe::countdownsStarted(timer);
     ASSERT_TRUE(timer.running());
     timer.setEnabled(true);
     timer.setEnabled(true);
-    EXPECT_EQ(timer.countdownsStarted(), countdown);
-    timer.fire();
+    EXPECT_EQ(forms::TimerProbe::countdownsStarted(timer), countdown);
+    forms::TimerProbe::fire(timer);
     EXPECT_EQ(ticks, 1);
 
     timer.setEnabled(false);
@@ -195,8 +196,8 @@ TEST_F(ListBoxTest, ADoubleClickRaisesDblClickOnTheEntryItSelects) {
 
 TEST_F(ListBoxTest, IndexesOutsideTheListAreErrorsOrEmptyText) {
     EXPECT_EQ(list.List(3), QString());
-    EXPECT_EQ(errorNumberOf([&] { list.List(-1); }), forms::err::InvalidPropertyArrayIndex);
-    EXPECT_EQ(errorNumberOf([&] { list.RemoveItem(3); }), forms::err::InvalidProcedureCall);
+    EXPECT_EQ(errorNumberOf([&] { list.List(-1); }), errors::InvalidPropertyArrayIndex);
+    EXPECT_EQ(errorNumberOf([&] { list.RemoveItem(3); }), errors::InvalidProcedureCall);
     list.setSelected(1, true);
     list.RemoveItem(1);
     EXPECT_EQ(list.ListIndex(), -1);
@@ -212,7 +213,7 @@ TEST_F(ListBoxTest, AFullListRefusesAnotherEntryAndKeepsAllItHas) {
         list.AddItem(QStringLiteral("one too many"));
         FAIL() << "a full list took another entry";
     } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), forms::err::OutOfMemory);
+        EXPECT_EQ(e.number(), errors::OutOfMemory);
         EXPECT_TRUE(e.description().contains(QStringLiteral("one too many")));
     }
     EXPECT_EQ(list.ListCount(), forms::ListBox::kMaxEntries);
@@ -224,12 +225,11 @@ TEST(PictureBox, AMissingOrBrokenPictureIsANumberedErrorAndChangesNothing) {
     forms::PictureBox box(&form, QStringLiteral("Picture1"));
     QTemporaryDir dir;
     EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(dir.filePath(QStringLiteral("volm.bmp"))); }),
-              forms::err::FileNotFound);
+              errors::FileNotFound);
     QFile broken(dir.filePath(QStringLiteral("broken.bmp")));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("BM not really a bitmap");
     broken.close();
-    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(broken.fileName()); }),
-              forms::err::InvalidPicture);
+    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(broken.fileName()); }), errors::InvalidPicture);
     EXPECT_FALSE(box.HasPicture());
 }

@@ -5,24 +5,25 @@
 #include <QTest>
 #include <vector>
 
+#include "errors/EventDispatch.h"
+#include "errors/Steps.h"
 #include "forms/CommandButton.h"
-#include "forms/EventDispatch.h"
 #include "forms/Rnd.h"
-#include "forms/Steps.h"
 #include "forms/Val.h"
 #include "support/LastResortRecorder.h"
+#include "support/RndProbe.h"
 
-using forms::RuntimeError;
+using errors::RuntimeError;
 
 TEST(ErrorModes, SkipGoesOnLeaveEndsQuietlyPlainReachesLastResort) {
     LastResortRecorder recorder;
     std::vector<int> ran;
-    forms::dispatch([&] {
-        forms::Steps steps;
-        steps.skip([&] { forms::raiseError(5); });
+    errors::dispatch([&] {
+        errors::Steps steps;
+        steps.skip([&] { errors::raiseError(5); });
         steps.skip([&] { ran.push_back(2); });
         steps.leave([&] { ran.push_back(3); });
-        steps.leave([&] { forms::raiseError(13); });
+        steps.leave([&] { errors::raiseError(13); });
         steps.leave([&] { ran.push_back(5); });
         steps.skip([&] { ran.push_back(6); });
         steps.plain([&] { ran.push_back(7); });
@@ -32,10 +33,10 @@ TEST(ErrorModes, SkipGoesOnLeaveEndsQuietlyPlainReachesLastResort) {
     EXPECT_TRUE(recorder.numbers.empty()) << "handled modes must not reach the last resort";
 
     ran.clear();
-    forms::dispatch([&] {
-        forms::Steps steps;
+    errors::dispatch([&] {
+        errors::Steps steps;
         steps.plain([&] { ran.push_back(1); });
-        steps.plain([&] { forms::raiseError(381); });
+        steps.plain([&] { errors::raiseError(381); });
         ran.push_back(3);
     });
     EXPECT_EQ(ran, (std::vector<int>{1}));
@@ -49,7 +50,7 @@ TEST(ErrorModes, ErrorInAClickHandlerLeavesTheProgramRunning) {
     int clicks = 0;
     button.Click = [&] {
         ++clicks;
-        forms::raiseError(6);
+        errors::raiseError(6);
     };
     form.show();
     QTest::mouseClick(button.button(), Qt::LeftButton);
@@ -60,14 +61,14 @@ TEST(ErrorModes, ErrorInAClickHandlerLeavesTheProgramRunning) {
 
 TEST(ErrorModes, OtherExceptionsAlsoStopAtTheLastResort) {
     LastResortRecorder recorder;
-    forms::dispatch([] { throw std::runtime_error("boom"); });
-    forms::dispatch([] { throw std::bad_alloc(); });
+    errors::dispatch([] { throw std::runtime_error("boom"); });
+    errors::dispatch([] { throw std::bad_alloc(); });
     ASSERT_EQ(recorder.numbers.size(), 2u);
-    EXPECT_EQ(recorder.numbers[1], forms::err::OutOfMemory);
+    EXPECT_EQ(recorder.numbers[1], errors::OutOfMemory);
 }
 
 TEST(RuntimeErrors, CarryTheirNumberAndAText) {
-    const RuntimeError e(forms::err::InvalidProcedureCall);
+    const RuntimeError e(errors::InvalidProcedureCall);
     EXPECT_EQ(e.number(), 5);
     EXPECT_FALSE(e.description().isEmpty());
     EXPECT_NE(RuntimeError(6).description(), RuntimeError(13).description());
@@ -93,10 +94,10 @@ TEST(Val, TakesTheLeadingNumberAndZeroForNone) {
 }
 
 TEST(Rnd, EveryRunDrawsTheSameEvenlySpreadSequence) {
-    forms::Rnd::Reset();
+    forms::RndProbe::reset();
     std::vector<float> first;
     for (int i = 0; i < 5; ++i) first.push_back(forms::Rnd::Next());
-    forms::Rnd::Reset();
+    forms::RndProbe::reset();
     for (int i = 0; i < 5; ++i) EXPECT_EQ(forms::Rnd::Next(), first[i]);
     EXPECT_NE(first[0], first[1]);
 

@@ -6,6 +6,7 @@
 
 #include "PlayerRig.h"
 #include "forms/Val.h"
+#include "support/TimerProbe.h"
 
 namespace {
 const QString kHour = QStringLiteral("/music/hour.ogg");
@@ -41,7 +42,7 @@ TEST(Clock, TheCounterShowsAsMinutesAndSeconds) {
         // A counting tick that arrives at this value.
         if (!counter.isEmpty() && counter != QLatin1String("0")) {
             form.Label5.setCaption(forms::Str((long long)forms::Val(counter) - 1));
-            form.Timer2.fire();
+            forms::TimerProbe::fire(form.Timer2);
             EXPECT_EQ(form.Label5.Caption(), counter);
             EXPECT_EQ(form.Label2.Caption(), shown);
         }
@@ -50,7 +51,7 @@ TEST(Clock, TheCounterShowsAsMinutesAndSeconds) {
         rig.pause();
         form.Label5.setCaption(counter);
         form.Label2.setCaption(QStringLiteral("--:--"));
-        form.Timer2.fire();
+        forms::TimerProbe::fire(form.Timer2);
         EXPECT_EQ(form.Label5.Caption(), counter);
         EXPECT_EQ(form.Label2.Caption(), shown);
         rig.resume();
@@ -99,7 +100,7 @@ TEST(Clock, TheFirstCountingTickAfterAResetShowsOneSecond) {
         reset(rig);
         EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
         EXPECT_EQ(rig.form->Label5.Caption(), QString());
-        rig.form->Timer2.fire();
+        forms::TimerProbe::fire(rig.form->Timer2);
         EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:01"));
         EXPECT_EQ(rig.form->Label5.Caption(), QStringLiteral("1"));
     }
@@ -110,7 +111,7 @@ TEST(Clock, BeforeTheFirstNotificationTheTimeStaysAtZeroWhileAFilePlays) {
     rig.addEntry(kHour, kHourMs);
     rig.play();
     rig.mci->advance(999);
-    for (int i = 0; i < 3; ++i) rig.form->Timer2.fire();
+    for (int i = 0; i < 3; ++i) forms::TimerProbe::fire(rig.form->Timer2);
     EXPECT_TRUE(rig.mci->isPlaying());
     EXPECT_FALSE(rig.form->Timer2.running());
     EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
@@ -143,10 +144,10 @@ TEST(Clock, NotificationsKeepTheClockOnWithoutRestartingItsCountdown) {
     rig.play();
     rig.mci->advance(1000);
     ASSERT_TRUE(rig.form->Timer2.running());
-    const int countdown = rig.form->Timer2.countdownsStarted();
+    const int countdown = forms::TimerProbe::countdownsStarted(rig.form->Timer2);
     rig.mci->advance(10000);
     EXPECT_TRUE(rig.form->Timer2.running());
-    EXPECT_EQ(rig.form->Timer2.countdownsStarted(), countdown);
+    EXPECT_EQ(forms::TimerProbe::countdownsStarted(rig.form->Timer2), countdown);
 
     // Qt hands a restarted timer the same id again, so the id alone cannot
     // tell. On the real clock: notifications come three times as often as
@@ -178,7 +179,7 @@ TEST(Strips, EachJumpsToTheRightOnceItHasLeftTheWindow) {
     std::vector<int> jumps3, jumps4;
     for (int tick = 1; tick <= 1000; ++tick) {
         const float before3 = form.Label3.Left(), before4 = form.Label4.Left();
-        form.Timer1.fire();
+        forms::TimerProbe::fire(form.Timer1);
         for (auto [strip, before, jumps] : {std::tuple{&form.Label3, before3, &jumps3},
                                             std::tuple{&form.Label4, before4, &jumps4}}) {
             if (strip->Left() == 5465)
@@ -199,7 +200,7 @@ TEST(Strips, ACaptionChangeDoesNotMoveAStrip) {
     PlayerRig rig(false);
     Form1& form = *rig.form;
     rig.addEntry(kHour, kHourMs);
-    for (int i = 0; i < 100; ++i) form.Timer1.fire();
+    for (int i = 0; i < 100; ++i) forms::TimerProbe::fire(form.Timer1);
     ASSERT_FLOAT_EQ(form.Label3.Left(), 420 - 1600);
     ASSERT_FLOAT_EQ(form.Label4.Left(), 4350 - 1600);
 
@@ -211,6 +212,6 @@ TEST(Strips, ACaptionChangeDoesNotMoveAStrip) {
     EXPECT_FLOAT_EQ(form.Label3.Width(), 3000);
     EXPECT_FLOAT_EQ(form.Label4.Width(), 3000);
 
-    form.Timer1.fire();
+    forms::TimerProbe::fire(form.Timer1);
     EXPECT_FLOAT_EQ(form.Label4.Left(), 4350 - 1616);
 }

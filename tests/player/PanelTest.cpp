@@ -9,8 +9,8 @@
 #include <QTimer>
 
 #include "Form1.h"
-#include "devices/ScriptedFileDialog.h"
-#include "devices/SimulatedMediaDevice.h"
+#include "doubles/ScriptedFileDialog.h"
+#include "doubles/SimulatedMediaDevice.h"
 #include "support/ModalWatcher.h"
 #include "support/TempConfig.h"
 

@@ -14,14 +14,16 @@
 #include <stdexcept>
 
 #include "Form1.h"
-#include "devices/ScriptedFileDialog.h"
-#include "devices/SimulatedMediaDevice.h"
-#include "forms/EventDispatch.h"
+#include "doubles/ScriptedFileDialog.h"
+#include "doubles/SimulatedMediaDevice.h"
+#include "errors/EventDispatch.h"
 #include "forms/Rnd.h"
 #include "support/LastResortRecorder.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrinters.h"
+#include "support/RndProbe.h"
 #include "support/TempConfig.h"
+#include "support/TimerProbe.h"
 
 // A simulated device that refuses to go on after a generous number of
 // commands: a handler that would keep picking for ever ends in the
@@ -75,7 +77,7 @@ public:
     // for real; tests of the strips leave it off.
     explicit PlayerRig(bool active = true) {
         // Every rig is a fresh start of the program: the same random picks.
-        forms::Rnd::Reset();
+        forms::RndProbe::reset();
         auto device = std::make_unique<BoundedDevice>();
         auto dialog = std::make_unique<ScriptedFileDialog>();
         mci = device.get();
@@ -103,7 +105,7 @@ public:
     void click(forms::CommandButton& button) {
         EXPECT_TRUE(button.Visible() && button.Enabled())
             << button.Name().toStdString() << " cannot be clicked now";
-        forms::dispatch(button.Click);
+        errors::dispatch(button.Click);
     }
 
     void open(const QString& path) {
@@ -123,7 +125,7 @@ public:
     // for -1.
     void doubleClick(int index) {
         form->List1.setListIndex(index);
-        forms::dispatch(form->List1.DblClick);
+        errors::dispatch(form->List1.DblClick);
     }
 
     // Whole seconds of playback: the device's clock moves (raising its
@@ -131,7 +133,7 @@ public:
     void playSeconds(int seconds) {
         for (int i = 0; i < seconds; ++i) {
             mci->advance(1000);
-            form->Timer2.fire();
+            forms::TimerProbe::fire(form->Timer2);
         }
     }
 

@@ -7,7 +7,7 @@
 #include <csignal>
 #include <memory>
 
-#include "Form1.h"
+#include "doubles/SimulatedForm1.h"
 #include "forms/CloseOnSignals.h"
 #include "settings/SettingsStore.h"
 #include "support/ModalWatcher.h"
@@ -22,7 +22,7 @@ QStringList entries(const Form1& form) {
 
 // One run of the program: start, let the test act, close.
 QStringList runOnce(const std::function<void(Form1&)>& act = {}) {
-    Form1 form;
+    SimulatedForm1 form;
     form.Show();
     const QStringList restored = entries(form);
     if (act) act(form);
@@ -98,7 +98,7 @@ TEST(SavedPlaylist, ADamagedCountNeverShortensThePlaylist) {
 TEST(SavedPlaylist, NoSelectionAfterRestoring) {
     TempConfig config;
     config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
-    Form1 form;
+    SimulatedForm1 form;
     form.Show();
     EXPECT_EQ(form.List1.ListIndex(), -1);
     form.close();
@@ -133,7 +133,7 @@ TEST(SavedPlaylist, AStoreThatCannotBeWrittenIsReportedWithItsPath) {
 
 TEST(SavedPlaylist, ATerminationSignalClosesTheWindowAndSaves) {
     TempConfig config;
-    Form1 form;
+    SimulatedForm1 form;
     forms::closeOnSignals(&form);
     form.Show();
     form.List1.AddItem(QStringLiteral("/m/kept.mp3"));

@@ -2,13 +2,13 @@
 // collapsed window, the tooltips.
 #include <gtest/gtest.h>
 
-#include "Form1.h"
 #include "devices/WaveOut.h"
+#include "doubles/SimulatedForm1.h"
 #include "support/TempConfig.h"
 
 TEST(Startup, LeavesTheIdleStateWithTheWindowCollapsed) {
     TempConfig config;
-    Form1 form;
+    SimulatedForm1 form;
     form.Show();
 
     EXPECT_EQ(form.Caption(), QStringLiteral("ravelle"));
@@ -52,7 +52,7 @@ TEST(Startup, LeavesTheIdleStateWithTheWindowCollapsed) {
 
 TEST(Startup, SetsEveryTooltip) {
     TempConfig config;
-    Form1 form;
+    SimulatedForm1 form;
     form.Show();
     const std::pair<forms::CommandButton*, const char16_t*> tips[] = {
         {&form.Command1, u"打开文件"},     {&form.Command2, u"点击播放"},
@@ -68,7 +68,7 @@ TEST(Startup, TheVolumeIsSetInsideStartUpBeforeThePlaylistIsRestored) {
     TempConfig config;
     config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
     waveOutSetVolume(0, 0);
-    Form1 form;
+    SimulatedForm1 form;
     std::vector<std::pair<quint32, int>> levels;  // level, entries restored by then
     QObject::connect(&WaveOut::instance(), &WaveOut::volumeChanged, &form,
                      [&](quint32 word) { levels.emplace_back(word, form.List1.ListCount()); });

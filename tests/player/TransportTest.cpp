@@ -521,9 +521,9 @@ TEST(FileName, APathWithoutASeparatorIsAnInvalidArgument) {
         int number = 0;
         try {
             rig.form->nam(QString::fromUtf8(path));
-        } catch (const forms::RuntimeError& e) {
+        } catch (const errors::RuntimeError& e) {
             number = e.number();
         }
-        EXPECT_EQ(number, forms::err::InvalidProcedureCall) << '"' << path << '"';
+        EXPECT_EQ(number, errors::InvalidProcedureCall) << '"' << path << '"';
     }
 }

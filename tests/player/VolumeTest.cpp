@@ -7,9 +7,9 @@
 
 #include "Form1.h"
 #include "Module1.h"
-#include "devices/ScriptedFileDialog.h"
-#include "devices/SimulatedMediaDevice.h"
 #include "devices/WaveOut.h"
+#include "doubles/ScriptedFileDialog.h"
+#include "doubles/SimulatedMediaDevice.h"
 #include "support/TempConfig.h"
 
 namespace {

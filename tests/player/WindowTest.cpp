@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QTextLayout>
 
-#include "Form1.h"
+#include "doubles/SimulatedForm1.h"
 #include "support/TempConfig.h"
 
 namespace {
@@ -30,7 +30,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { form.Show(); }
     TempConfig config;
-    Form1 form;
+    SimulatedForm1 form;
 };
 
 TEST_F(WindowTest, ControlsSitOnTheirDesignPlaceInPixels) {

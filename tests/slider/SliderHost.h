@@ -62,7 +62,7 @@ struct SliderHost {
 inline int errorOf(const std::function<void()>& step) {
     try {
         step();
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         return e.number();
     }
     return 0;

@@ -17,7 +17,7 @@
 
 #include "EventLine.h"
 #include "PropertyBagFile.h"
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
 namespace {
 // Where the control sits on the stage, in twips.
@@ -42,7 +42,7 @@ com::Variant valueOf(const QString& text) {
     return com::Variant(text);
 }
 
-QString errorText(const forms::RuntimeError& e) {
+QString errorText(const errors::RuntimeError& e) {
     return QStringLiteral("错误 %1: %2").arg(e.number()).arg(e.description());
 }
 }  // namespace
@@ -201,7 +201,7 @@ bool ContainerWindow::host(const hosting::PropertyBag& bag) {
             hosting::SiteHandlers{.event = [this](com::DispId id, std::span<com::Variant> args) {
                 logEvent(id, args);
             }});
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         m_site.reset();
         m_raisedWhileCreating.clear();
         for (int row = 0; row < m_properties->rowCount(); ++row)
@@ -226,7 +226,7 @@ void ContainerWindow::applySize() {
     if (!m_site) return;
     try {
         m_site->Move(kControlLeft, kControlTop, float(m_width->value()), float(m_height->value()));
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         showError(errorText(e));
     }
     updateSizeLabel();
@@ -247,7 +247,7 @@ void ContainerWindow::switchMode(bool runMode) {
     try {
         const hosting::PropertyBag bag = m_site->save();
         host(bag);
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         showError(errorText(e));
     }
 }
@@ -260,7 +260,7 @@ void ContainerWindow::saveBag() {
             return showError(QStringLiteral("无法保存 %1: %2").arg(m_bagFile->text(), error));
         m_status->setText(QStringLiteral("属性已保存到 %1").arg(m_bagFile->text()));
         m_status->setStyleSheet({});
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         showError(errorText(e));
     }
 }
@@ -285,8 +285,8 @@ com::DispId ContainerWindow::dispIdOf(const QString& nameOrNumber) const {
     if (isNumber) return id;
     com::DispId found = 0;
     if (com::hr::failed(m_site->object()->GetIDOfName(nameOrNumber.trimmed(), &found)))
-        forms::raiseError(com::err::ObjectDoesNotSupport,
-                          QStringLiteral("对象不支持该属性: %1").arg(nameOrNumber));
+        errors::raiseError(errors::ObjectDoesNotSupport,
+                           QStringLiteral("对象不支持该属性: %1").arg(nameOrNumber));
     return found;
 }
 
@@ -296,7 +296,7 @@ void ContainerWindow::getProperty(int row) {
     try {
         value->setText(m_site->get(dispIdOf(m_properties->item(row, 0)->text())).toString());
         value->setForeground(palette().color(QPalette::Text));
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         value->setText(errorText(e));
         value->setForeground(Qt::red);
     }
@@ -309,7 +309,7 @@ void ContainerWindow::setProperty(int row) {
         m_site->put(dispIdOf(name), valueOf(m_properties->item(row, 1)->text()));
         m_status->setText(QStringLiteral("%1 已设置").arg(name));
         m_status->setStyleSheet({});
-    } catch (const forms::RuntimeError& e) {
+    } catch (const errors::RuntimeError& e) {
         showError(QStringLiteral("设置 %1 — %2").arg(name, errorText(e)));
     }
     // A put may clamp, and may move others (Min moves Value): show them all.

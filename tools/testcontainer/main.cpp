@@ -7,8 +7,8 @@
 #include <QCommandLineParser>
 
 #include "ContainerWindow.h"
+#include "errors/EventDispatch.h"
 #include "forms/CloseOnSignals.h"
-#include "forms/EventDispatch.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -32,13 +32,13 @@ int main(int argc, char* argv[]) {
     ContainerWindow window(progId, options.value(width).toFloat(), options.value(height).toFloat());
     // Errors from the control's input handlers are shown in the container,
     // not in a message box that would stop the events.
-    forms::setLastResortHandler([&window](const forms::RuntimeError& e) {
+    errors::setLastResortHandler([&window](const errors::RuntimeError& e) {
         window.reportError(e.number(), e.description());
     });
     forms::closeOnSignals(&window);
     window.show();
     window.createControl();
     const int status = app.exec();
-    forms::setLastResortHandler({});
+    errors::setLastResortHandler({});
     return status;
 }

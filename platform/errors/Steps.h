@@ -1,8 +1,8 @@
 #pragma once
 
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
-namespace forms {
+namespace errors {
 
 // Runs the steps of one event handler, each in the error mode it is written
 // for:
@@ -46,4 +46,4 @@ private:
     bool m_left = false;
 };
 
-}  // namespace forms
+}  // namespace errors

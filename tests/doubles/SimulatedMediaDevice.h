@@ -17,7 +17,7 @@
 //    registered, fail to open with an error report.
 //  - advance(ms) moves the position while playing, raises StatusUpdate
 //    every 1000 ms of virtual time counted from the last "open" (as the real
-//    device's timer does), through forms::dispatch, and sets Position to
+//    device's timer does), through errors::dispatch, and sets Position to
 //    Length when the end is reached. Handlers may send any command from
 //    inside StatusUpdate.
 //  - failPlayback() makes the open stream break off as the real device sees

@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
-namespace forms {
+namespace errors {
 
 // Every event the window system delivers runs through dispatch(): the
 // handler runs to completion, and an error that escapes it goes to the
@@ -14,12 +14,9 @@ void dispatch(const std::function<void()>& handler) noexcept;
 
 using LastResortHandler = std::function<void(const RuntimeError&)>;
 
-// Replaces the last-resort handler (tests record instead of showing a box);
-// returns the previous one. An empty handler restores the message box.
+// Replaces the last-resort handler and returns the previous one. The
+// program installs one that shows a message box; tests record instead.
+// Without one, the error's number and text go to standard error.
 LastResortHandler setLastResortHandler(LastResortHandler handler);
 
-// The default last resort: a message box titled with the program's title,
-// naming the error's number and text.
-void showRuntimeErrorBox(const RuntimeError& error);
-
-}  // namespace forms
+}  // namespace errors

@@ -1,11 +1,9 @@
-#include "forms/EventDispatch.h"
+#include "errors/EventDispatch.h"
 
+#include <cstdio>
 #include <new>
 
-#include "forms/App.h"
-#include "forms/MessageBox.h"
-
-namespace forms {
+namespace errors {
 
 namespace {
 LastResortHandler& lastResort() {
@@ -15,10 +13,11 @@ LastResortHandler& lastResort() {
 
 void reach(const RuntimeError& error) noexcept {
     try {
-        if (lastResort())
+        if (lastResort()) {
             lastResort()(error);
-        else
-            showRuntimeErrorBox(error);
+        } else {
+            std::fprintf(stderr, "%s\n", error.what());
+        }
     } catch (...) {
         // The last resort itself failed (no memory for a box, say): there is
         // nothing further to tell, and the window must live on.
@@ -32,12 +31,13 @@ void dispatch(const std::function<void()>& handler) noexcept {
     } catch (const RuntimeError& error) {
         reach(error);
     } catch (const std::bad_alloc&) {
-        reach(RuntimeError(err::OutOfMemory));
+        reach(RuntimeError(OutOfMemory));
     } catch (const std::exception& other) {
-        reach(RuntimeError(
-            51, QStringLiteral("内部错误: %1").arg(QString::fromLocal8Bit(other.what()))));
+        reach(
+            RuntimeError(InternalError,
+                         QStringLiteral("内部错误: %1").arg(QString::fromLocal8Bit(other.what()))));
     } catch (...) {
-        reach(RuntimeError(51, QStringLiteral("内部错误")));
+        reach(RuntimeError(InternalError, QStringLiteral("内部错误")));
     }
 }
 
@@ -45,9 +45,4 @@ LastResortHandler setLastResortHandler(LastResortHandler handler) {
     return std::exchange(lastResort(), std::move(handler));
 }
 
-void showRuntimeErrorBox(const RuntimeError& error) {
-    MsgBox(QStringLiteral("运行时错误 '%1':\n\n%2").arg(error.number()).arg(error.description()),
-           MsgBoxStyle::OkOnly | MsgBoxStyle::Critical, App::Title());
-}
-
-}  // namespace forms
+}  // namespace errors

@@ -1,6 +1,6 @@
-#include "forms/RuntimeError.h"
+#include "errors/RuntimeError.h"
 
-namespace forms {
+namespace errors {
 
 RuntimeError::RuntimeError(int number, QString description)
     : m_number(number),
@@ -9,23 +9,23 @@ RuntimeError::RuntimeError(int number, QString description)
 
 QString RuntimeError::standardDescription(int number) {
     switch (number) {
-        case err::InvalidProcedureCall:
+        case InvalidProcedureCall:
             return QStringLiteral("无效的过程调用或参数");
-        case err::Overflow:
+        case Overflow:
             return QStringLiteral("溢出");
-        case err::OutOfMemory:
+        case OutOfMemory:
             return QStringLiteral("内存不足");
-        case err::SubscriptOutOfRange:
+        case SubscriptOutOfRange:
             return QStringLiteral("下标越界");
-        case err::TypeMismatch:
+        case TypeMismatch:
             return QStringLiteral("类型不匹配");
-        case err::FileNotFound:
+        case FileNotFound:
             return QStringLiteral("文件未找到");
-        case err::InvalidPropertyValue:
+        case InvalidPropertyValue:
             return QStringLiteral("无效的属性值");
-        case err::InvalidPropertyArrayIndex:
+        case InvalidPropertyArrayIndex:
             return QStringLiteral("无效的属性数组索引");
-        case err::InvalidPicture:
+        case InvalidPicture:
             return QStringLiteral("无效的图片");
         default:
             return QStringLiteral("应用程序定义的错误或对象定义的错误");
@@ -34,4 +34,4 @@ QString RuntimeError::standardDescription(int number) {
 
 void raiseError(int number, const QString& description) { throw RuntimeError(number, description); }
 
-}  // namespace forms
+}  // namespace errors

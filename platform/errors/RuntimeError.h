@@ -4,11 +4,10 @@
 #include <exception>
 #include <string>
 
-namespace forms {
+namespace errors {
 
 // The numbered runtime errors handlers see. The numbers are the classic
 // ones, so a handler can tell an argument error (5) from an overflow (6).
-namespace err {
 constexpr int InvalidProcedureCall = 5;
 constexpr int Overflow = 6;
 constexpr int OutOfMemory = 7;
@@ -18,7 +17,14 @@ constexpr int FileNotFound = 53;
 constexpr int InvalidPropertyValue = 380;
 constexpr int InvalidPropertyArrayIndex = 381;
 constexpr int InvalidPicture = 481;
-}  // namespace err
+// A component could not be created, or a member it was asked for is not
+// there.
+constexpr int CannotCreateObject = 429;
+constexpr int ObjectDoesNotSupport = 438;
+// A control asked its host for something while it has none.
+constexpr int ClientSiteNotAvailable = 398;
+// Anything else that escaped a handler: a fault in the program itself.
+constexpr int InternalError = 51;
 
 class RuntimeError : public std::exception {
 public:
@@ -39,4 +45,4 @@ private:
 
 [[noreturn]] void raiseError(int number, const QString& description = {});
 
-}  // namespace forms
+}  // namespace errors

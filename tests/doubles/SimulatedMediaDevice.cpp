@@ -4,7 +4,7 @@
 #include "MediaError.h"
 #include "OutputLevel.h"
 #include "WaveOut.h"
-#include "forms/EventDispatch.h"
+#include "errors/EventDispatch.h"
 
 SimulatedMediaDevice::SimulatedMediaDevice(QObject* parent) : QObject(parent) {
     connect(&WaveOut::instance(), &WaveOut::volumeChanged, this, [this](quint32 word) {
@@ -73,7 +73,7 @@ void SimulatedMediaDevice::advance(qint64 ms) {
         if (m_untilStatusMs == 0) {
             m_untilStatusMs = StatusPeriodMs;
             const std::function<void()> handler = StatusUpdate;
-            if (handler) forms::dispatch(handler);
+            if (handler) errors::dispatch(handler);
         }
     }
 }
