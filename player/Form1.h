@@ -26,36 +26,46 @@ public:
     Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> dialog);
     ~Form1() override;
 
-    // Controls, in the order they are stacked (later ones in front).
-    forms::Label Label1;
-    forms::Label Label3;
-    forms::Label Label4;
-    forms::Label Label2;
-    forms::Label Label5;
-    forms::PictureBox Picture1;
-    forms::HScrollBar HScroll1;
-    forms::Line Line1;
-    forms::CommandButton Command6;
-    forms::CommandButton Command2;
-    forms::CommandButton Command3;
-    forms::CommandButton Command5;
-    forms::CommandButton Command4;
-    forms::CommandButton Command1;
-    forms::CommandButton Command7;
-    forms::CommandButton Command8;
-    forms::ListBox List1;
-    forms::Timer Timer1;
-    forms::Timer Timer2;
-    forms::Menu caidna;
+    // Controls, in the order they are stacked (later ones in front), with
+    // what each carries of the player's state.
+    forms::Label Label1;            // the blue band behind the two strips
+    forms::Label Label3;            // the about line, scrolling left (Timer1)
+    forms::Label Label4;            // the status line, scrolling left: now playing, paused, stopped
+    forms::Label Label2;            // the clock: Label5's seconds as "mm:ss"
+    forms::Label Label5;            // hidden: elapsed seconds as decimal text, empty for 0
+    forms::PictureBox Picture1;     // the speaker picture beside the volume
+    forms::HScrollBar HScroll1;     // the volume, 0 to 32767; Change sets the output
+    forms::Line Line1;              // the track the progress marker slides along
+    forms::CommandButton Command6;  // the progress marker: its Left is the position
+    forms::CommandButton Command2;  // Play; Enabled: Play can be pressed (not playing)
+    forms::CommandButton Command3;  // Pause; Visible, Enabled: playing (the clock counts)
+    forms::CommandButton Command5;  // Resume, in Pause's place; Visible, Enabled: paused
+    forms::CommandButton Command4;  // Stop; Enabled: Stop may be pressed
+    forms::CommandButton Command1;  // Open
+    forms::CommandButton Command7;  // "↓": shown while the playlist panel is closed
+    forms::CommandButton Command8;  // "↑": shown while the playlist panel is open
+    forms::ListBox List1;           // the playlist, one path an entry; Visible: the panel is open
+    forms::Timer Timer1;            // every 50 ms: the strips move
+    forms::Timer Timer2;            // every second while a track plays: the clock counts
+    forms::Menu caidna;             // the playlist's popup menu
     forms::MenuItem& add;
     forms::MenuItem& del;
     forms::MenuItem& delt;
+
+    // The marker's place at the start of a track, in twips.
+    static constexpr float kMarkerHome = 80;
+    // The window's outer height with the playlist panel closed, and open.
+    static constexpr float kPanelClosedHeight = 2100;
+    static constexpr float kPanelOpenHeight = 4660;
+    // The clock at the start of a track.
+    static inline const QString kClockReset = QStringLiteral("00:00");
 
 private:
     std::unique_ptr<MediaDevice> m_mci;
     std::unique_ptr<FileDialog> m_cdlg;
 
 public:
+    // The media device; its FileName is the file open or last opened.
     MediaDevice& mci;
     FileDialog& cdlg;
     // The hidden slider that relays the volume; null when its component

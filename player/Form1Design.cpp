@@ -67,7 +67,7 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
     Label2.setBackColor(kStripBlue);
     Label2.setForeColor(kClockGreen);
     Label2.setFont(clockFont());
-    Label2.setCaption(QStringLiteral("00:00"));
+    Label2.setCaption(kClockReset);
 
     // The elapsed-seconds count lives here, never shown.
     Label5.Move(1200, 840, 375, 135);
@@ -86,7 +86,7 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
     Line1.setBorderColor(kTrackPink);
 
     // The progress marker: a captionless button that slides along Line1.
-    Command6.Move(80, 1000, 135, 180);
+    Command6.Move(kMarkerHome, 1000, 135, 180);
 
     Command2.Move(80, 1320, 615, 255);
     Command2.setCaption(QStringLiteral("播放"));

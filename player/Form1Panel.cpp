@@ -49,7 +49,7 @@ void Form1::Command7_Click() {
     Command8.setEnabled(true);
     Command8.setVisible(true);
     Command8.SetFocus();
-    setHeight(4660);
+    setHeight(kPanelOpenHeight);
     List1.setVisible(true);
 }
 
@@ -59,6 +59,6 @@ void Form1::Command8_Click() {
     Command7.setEnabled(true);
     Command7.setVisible(true);
     Command7.SetFocus();
-    setHeight(2100);
+    setHeight(kPanelClosedHeight);
     List1.setVisible(false);
 }

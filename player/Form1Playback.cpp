@@ -3,12 +3,10 @@
 // end. Every pick is uniform over all entries, the one that just ended
 // included; no history is kept.
 #include "Form1.h"
+#include "devices/MediaCommand.h"
 #include "forms/Rnd.h"
 
 namespace {
-const QString kStop = QStringLiteral("stop");
-const QString kClose = QStringLiteral("close");
-
 // Entries that cannot be played are passed over, but only so often: a
 // playlist of nothing but broken files must not keep the player busy.
 constexpr int kPicksPerEntry = 3;
@@ -19,7 +17,7 @@ void Form1::moveMarker() {
     const qint32 length = mci.Length();
     const qint32 position = mci.Position();
     const double fraction = length > 0 ? double(position) / double(length) : 0.0;
-    Command6.setLeft(float(fraction * width + 80));
+    Command6.setLeft(float(fraction * width + kMarkerHome));
 }
 
 // The marker follows the track, and the clock runs while the track has
@@ -31,10 +29,10 @@ bool Form1::followTrack() {
 }
 
 void Form1::closeEndedTrack() {
-    mci.setCommand(kStop);
-    mci.setCommand(kClose);
+    mci.setCommand(media::kStop);
+    mci.setCommand(media::kClose);
     Command2.setEnabled(false);
-    Command6.setLeft(80);
+    Command6.setLeft(kMarkerHome);
 }
 
 void Form1::mci_StatusUpdate() {
@@ -51,12 +49,12 @@ void Form1::startRandomEntry(int last) {
             stopAdvancing(QStringLiteral("已停止播放"));
             return;
         }
-        Label2.setCaption(QStringLiteral("00:00"));
+        Label2.setCaption(kClockReset);
         Label5.setCaption(QString());
         const int index = int((last - 0 + 1) * forms::Rnd::Next() + 0);
         mci.setFileName(List1.List(index));
-        mci.setCommand(QStringLiteral("open"));
-        mci.setCommand(QStringLiteral("play"));
+        mci.setCommand(media::kOpen);
+        mci.setCommand(media::kPlay);
         Label4.setCaption(startedText());
         if (deviceIsPlayable() && !followTrack()) return;
         // At its end already, or of no length at all: close it and pick
@@ -71,10 +69,10 @@ void Form1::startRandomEntry(int last) {
 
 // Continuous play gives up: nothing is open, and Play is offered again.
 void Form1::stopAdvancing(const QString& status) {
-    mci.setCommand(kClose);
+    mci.setCommand(media::kClose);
     Command2.setEnabled(true);
-    Command6.setLeft(80);
-    Label2.setCaption(QStringLiteral("00:00"));
+    Command6.setLeft(kMarkerHome);
+    Label2.setCaption(kClockReset);
     Label5.setCaption(QString());
     Label4.setCaption(status);
 }

@@ -42,7 +42,7 @@ void Form1::Form_Load() {
     Command7.setEnabled(true);
     Command8.setEnabled(false);
 
-    setHeight(2100);
+    setHeight(kPanelClosedHeight);
     List1.setVisible(false);
 
     // Runs the volume chain nested, before the picture and the playlist.

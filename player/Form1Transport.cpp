@@ -3,17 +3,10 @@
 // media device; which command can be used next follows from the buttons'
 // flags alone.
 #include "Form1.h"
+#include "devices/MediaCommand.h"
 #include "errors/RuntimeError.h"
 #include "errors/Steps.h"
 #include "forms/Rnd.h"
-
-namespace {
-const QString kPlay = QStringLiteral("play");
-const QString kPause = QStringLiteral("pause");
-const QString kStop = QStringLiteral("stop");
-const QString kOpen = QStringLiteral("open");
-const QString kClose = QStringLiteral("close");
-}  // namespace
 
 QString Form1::nam(const QString& path) const {
     const qsizetype slash = path.lastIndexOf(u'/');
@@ -42,13 +35,13 @@ void Form1::Command1_Click() {
         Command2.SetFocus();
         return;
     }
-    mci.setCommand(kClose);
+    mci.setCommand(media::kClose);
     mci.setFileName(cdlg.FileName());
     List1.AddItem(cdlg.FileName());
-    mci.setCommand(kOpen);
-    Command6.setLeft(80);
-    Label2.setCaption(QStringLiteral("00:00"));
-    steps.skip([&] { mci.setCommand(kPlay); });
+    mci.setCommand(media::kOpen);
+    Command6.setLeft(kMarkerHome);
+    Label2.setCaption(kClockReset);
+    steps.skip([&] { mci.setCommand(media::kPlay); });
     steps.skip([&] { Label5.setCaption(QString()); });
     steps.skip([&] { Label4.setCaption(startedText()); });
     steps.skip([&] { Command2.SetFocus(); });
@@ -57,16 +50,16 @@ void Form1::Command1_Click() {
 void Form1::Command2_Click() {
     errors::Steps steps;
     const int n = List1.ListCount() - 1;
-    mci.setCommand(kClose);
+    mci.setCommand(media::kClose);
     Command3.setVisible(true);
-    Label2.setCaption(QStringLiteral("00:00"));
+    Label2.setCaption(kClockReset);
     Label5.setCaption(QString());
     // An empty playlist has nothing to pick: what was done so far stands.
     if (n < 0) return;
     const int i = int((n - 0 + 1) * forms::Rnd::Next() + 0);
     mci.setFileName(List1.List(i));
-    mci.setCommand(kOpen);
-    steps.leave([&] { mci.setCommand(kPlay); });
+    mci.setCommand(media::kOpen);
+    steps.leave([&] { mci.setCommand(media::kPlay); });
     steps.leave([&] { Label4.setCaption(startedText()); });
     steps.leave([&] { Command2.setEnabled(false); });
     steps.leave([&] { Command3.setEnabled(true); });
@@ -75,7 +68,7 @@ void Form1::Command2_Click() {
 }
 
 void Form1::Command3_Click() {
-    mci.setCommand(kPause);
+    mci.setCommand(media::kPause);
     Label4.setCaption(QStringLiteral("已暂停播放"));
     Command5.setVisible(true);
     Command3.setVisible(false);
@@ -86,21 +79,21 @@ void Form1::Command3_Click() {
 }
 
 void Form1::Command4_Click() {
-    mci.setCommand(kStop);
-    mci.setCommand(kClose);
+    mci.setCommand(media::kStop);
+    mci.setCommand(media::kClose);
     Command2.setEnabled(true);
     Label4.setCaption(QStringLiteral("已停止播放"));
     Command3.setVisible(true);
     Command3.setEnabled(false);
-    Command6.setLeft(80);
+    Command6.setLeft(kMarkerHome);
     Command2.SetFocus();
-    Label2.setCaption(QStringLiteral("00:00"));
+    Label2.setCaption(kClockReset);
     Label5.setCaption(QString());
 }
 
 void Form1::Command5_Click() {
     errors::Steps steps;
-    mci.setCommand(kPlay);
+    mci.setCommand(media::kPlay);
     steps.leave([&] { Label4.setCaption(nowPlayingText()); });
     steps.leave([&] { Command2.setEnabled(false); });
     steps.leave([&] { Command3.setEnabled(true); });
@@ -113,7 +106,7 @@ void Form1::Command5_Click() {
 
 void Form1::List1_DblClick() {
     errors::Steps steps;
-    mci.setCommand(kClose);
+    mci.setCommand(media::kClose);
     Command2.setEnabled(false);
     Command3.setVisible(true);
     Command5.setVisible(false);
@@ -121,11 +114,11 @@ void Form1::List1_DblClick() {
     Command3.SetFocus();
     Command4.setEnabled(true);
     Command5.setEnabled(false);
-    Label2.setCaption(QStringLiteral("00:00"));
+    Label2.setCaption(kClockReset);
     Label5.setCaption(QString());
     if (List1.Text().isEmpty()) return;
     mci.setFileName(List1.Text());
-    mci.setCommand(kOpen);
-    mci.setCommand(kPlay);
+    mci.setCommand(media::kOpen);
+    mci.setCommand(media::kPlay);
     steps.skip([&] { Label4.setCaption(startedText()); });
 }

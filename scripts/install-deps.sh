@@ -7,9 +7,10 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config qt6-base-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
-  # run: decoders for wav, mp3, ogg, opus, flac and MIDI, and a CJK font
+  # run: decoders for wav, mp3, ogg, opus, flac and MIDI, a CJK font, and the
+  # clock's fixed-width face
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-  timgm6mb-soundfont fonts-wqy-microhei
+  timgm6mb-soundfont fonts-wqy-microhei fonts-dejavu-core
   # test and measure
   libgtest-dev libbenchmark-dev gstreamer1.0-tools sox lame
   xvfb x11-utils xdotool imagemagick pulseaudio pulseaudio-utils

@@ -1,7 +1,6 @@
 #include "forms/Control.h"
 
 #include "errors/RuntimeError.h"
-#include "forms/Twips.h"
 
 namespace forms {
 
@@ -12,40 +11,31 @@ Control::Control(QWidget* widget, const QString& name) : m_widget(widget), m_nam
 Control::~Control() { delete m_widget.data(); }
 
 void Control::setLeft(float twips) {
-    m_left = twips;
+    m_place.left = twips;
     applyGeometry();
 }
 
 void Control::setTop(float twips) {
-    m_top = twips;
+    m_place.top = twips;
     applyGeometry();
 }
 
 void Control::setWidth(float twips) {
-    m_width = twips;
+    m_place.width = twips;
     applyGeometry();
 }
 
 void Control::setHeight(float twips) {
-    m_height = twips;
+    m_place.height = twips;
     applyGeometry();
 }
 
 void Control::Move(float left, float top, float width, float height) {
-    m_left = left;
-    m_top = top;
-    m_width = width;
-    m_height = height;
+    m_place = {left, top, width, height};
     applyGeometry();
 }
 
-void Control::applyGeometry() {
-    // Round the edges, not the size, so neighbours that touch in twips touch
-    // on screen too.
-    const int x = twipsToPixels(m_left), y = twipsToPixels(m_top);
-    m_widget->setGeometry(x, y, twipsToPixels(m_left + m_width) - x,
-                          twipsToPixels(m_top + m_height) - y);
-}
+void Control::applyGeometry() { m_widget->setGeometry(m_place.pixels()); }
 
 void Control::setVisible(bool visible) {
     m_visible = visible;

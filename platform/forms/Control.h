@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "forms/Twips.h"
+
 namespace forms {
 
 // A control drawn by a Qt widget, placed on its form in twips. The flags
@@ -19,10 +21,10 @@ public:
     const QString& Name() const { return m_name; }
     QWidget* widget() const { return m_widget; }
 
-    float Left() const { return m_left; }
-    float Top() const { return m_top; }
-    float Width() const { return m_width; }
-    float Height() const { return m_height; }
+    float Left() const { return m_place.left; }
+    float Top() const { return m_place.top; }
+    float Width() const { return m_place.width; }
+    float Height() const { return m_place.height; }
     void setLeft(float twips);
     void setTop(float twips);
     void setWidth(float twips);
@@ -47,7 +49,7 @@ protected:
 private:
     QPointer<QWidget> m_widget;
     QString m_name;
-    float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    TwipsRect m_place;
     bool m_visible = true;
     bool m_enabled = true;
 };

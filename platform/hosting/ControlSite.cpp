@@ -56,8 +56,8 @@ ControlSite::ControlSite(QWidget* parent, const ControlDesign& design,
 void ControlSite::attach(QWidget* parent, const ControlDesign& design,
                          com::Ptr<com::IUnknown> instance) {
     m_name = design.name;
-    m_left = design.left;
-    m_top = design.top;
+    m_place.left = design.left;
+    m_place.top = design.top;
     m_visible = design.visible;
     m_tabStop = design.tabStop;
     m_userMode = design.userMode;
@@ -85,7 +85,7 @@ void ControlSite::attach(QWidget* parent, const ControlDesign& design,
         detach();
         throw;
     }
-    m_control->GetExtent(&m_width, &m_height);
+    m_control->GetExtent(&m_place.width, &m_place.height);
     applyGeometry();
     own->setVisible(m_visible);
 }
@@ -106,30 +106,27 @@ QWidget* ControlSite::window() const { return m_control ? m_control->Window() : 
 void ControlSite::applyGeometry() {
     QWidget* own = window();
     if (!own) return;
-    // Round the edges, as the forms controls do, so neighbours still touch.
-    const int x = forms::twipsToPixels(m_left), y = forms::twipsToPixels(m_top);
-    own->setGeometry(x, y, forms::twipsToPixels(m_left + m_width) - x,
-                     forms::twipsToPixels(m_top + m_height) - y);
+    own->setGeometry(m_place.pixels());
 }
 
 void ControlSite::setLeft(float twips) {
-    m_left = twips;
+    m_place.left = twips;
     applyGeometry();
 }
 
 void ControlSite::setTop(float twips) {
-    m_top = twips;
+    m_place.top = twips;
     applyGeometry();
 }
 
-void ControlSite::setWidth(float twips) { Move(m_left, m_top, twips, m_height); }
-void ControlSite::setHeight(float twips) { Move(m_left, m_top, m_width, twips); }
+void ControlSite::setWidth(float twips) { Move(m_place.left, m_place.top, twips, m_place.height); }
+void ControlSite::setHeight(float twips) { Move(m_place.left, m_place.top, m_place.width, twips); }
 
 void ControlSite::Move(float left, float top, float width, float height) {
-    m_left = left;
-    m_top = top;
+    m_place.left = left;
+    m_place.top = top;
     const com::HResult status = m_control->SetExtent(width, height);
-    m_control->GetExtent(&m_width, &m_height);
+    m_control->GetExtent(&m_place.width, &m_place.height);
     applyGeometry();
     raiseFailure(status);
 }
@@ -152,7 +149,7 @@ QList<EventDescription> ControlSite::events() const {
 }
 
 PropertyBag ControlSite::save() {
-    PropertyBag bag = PropertyBag::withExtent(m_width, m_height);
+    PropertyBag bag = PropertyBag::withExtent(m_place.width, m_place.height);
     raiseFailure(m_control->Save(bag));
     return bag;
 }
@@ -180,13 +177,13 @@ com::HResult ControlSite::GetExtenderProperty(const QString& name, com::Variant*
     else if (name == u"Name")
         *value = com::Variant(m_name);
     else if (name == u"Left")
-        *value = com::Variant(m_left);
+        *value = com::Variant(m_place.left);
     else if (name == u"Top")
-        *value = com::Variant(m_top);
+        *value = com::Variant(m_place.top);
     else if (name == u"Width")
-        *value = com::Variant(m_width);
+        *value = com::Variant(m_place.width);
     else if (name == u"Height")
-        *value = com::Variant(m_height);
+        *value = com::Variant(m_place.height);
     else
         return com::hr::MemberNotFound;
     return com::hr::Ok;
@@ -198,8 +195,8 @@ com::HResult ControlSite::OnPropertyChanged(const QString& name) {
 }
 
 com::HResult ControlSite::OnExtentChanged(float width, float height) {
-    m_width = width;
-    m_height = height;
+    m_place.width = width;
+    m_place.height = height;
     applyGeometry();
     return com::hr::Ok;
 }

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "com/Dispatch.h"
+#include "forms/Twips.h"
 #include "hosting/ControlInterfaces.h"
 #include "hosting/PropertyBag.h"
 
@@ -75,10 +76,10 @@ public:
     ControlSite& operator=(const ControlSite&) = delete;
 
     const QString& Name() const { return m_name; }
-    float Left() const { return m_left; }
-    float Top() const { return m_top; }
-    float Width() const { return m_width; }
-    float Height() const { return m_height; }
+    float Left() const { return m_place.left; }
+    float Top() const { return m_place.top; }
+    float Width() const { return m_place.width; }
+    float Height() const { return m_place.height; }
     void setLeft(float twips);
     void setTop(float twips);
     // The control may keep another size than asked for: read it back.
@@ -124,7 +125,7 @@ private:
     void applyGeometry();
 
     QString m_name;
-    float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    forms::TwipsRect m_place;
     bool m_visible = true;
     bool m_tabStop = true;
     bool m_userMode = true;

