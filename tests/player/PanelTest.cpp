@@ -122,7 +122,6 @@ TEST_F(PanelTest, DeleteRemovesOnlyTheSelectedEntry) {
     form.del_Click();
     EXPECT_EQ(entries(form), (QStringList{"/m/a.mp3", "/m/c.mp3"}));
     EXPECT_EQ(form.List1.ListIndex(), -1);
-    QTest::qWait(30);
     EXPECT_TRUE(watcher.seen().isEmpty()) << "and no message";
 }
 
@@ -159,8 +158,7 @@ TEST_F(PanelTest, ARightClickThenDeleteRemovesTheEntrySelectedBefore) {
             items.at(1)->trigger();  // "删除"
         }
     });
-    rightClick(2);
-    QTest::qWait(100);
+    rightClick(2);  // the menu runs, and its command with it, inside the press
     EXPECT_EQ(entries(form), (QStringList{"/m/b.mp3", "/m/c.mp3"}));
 }
 
