@@ -10,31 +10,6 @@ Control::Control(QWidget* widget, const QString& name) : m_widget(widget), m_nam
 
 Control::~Control() { delete m_widget.data(); }
 
-void Control::setLeft(float twips) {
-    m_place.left = twips;
-    applyGeometry();
-}
-
-void Control::setTop(float twips) {
-    m_place.top = twips;
-    applyGeometry();
-}
-
-void Control::setWidth(float twips) {
-    m_place.width = twips;
-    applyGeometry();
-}
-
-void Control::setHeight(float twips) {
-    m_place.height = twips;
-    applyGeometry();
-}
-
-void Control::Move(float left, float top, float width, float height) {
-    m_place = {left, top, width, height};
-    applyGeometry();
-}
-
 void Control::applyGeometry() { m_widget->setGeometry(m_place.pixels()); }
 
 void Control::setVisible(bool visible) {

@@ -109,19 +109,6 @@ void ControlSite::applyGeometry() {
     own->setGeometry(m_place.pixels());
 }
 
-void ControlSite::setLeft(float twips) {
-    m_place.left = twips;
-    applyGeometry();
-}
-
-void ControlSite::setTop(float twips) {
-    m_place.top = twips;
-    applyGeometry();
-}
-
-void ControlSite::setWidth(float twips) { Move(m_place.left, m_place.top, twips, m_place.height); }
-void ControlSite::setHeight(float twips) { Move(m_place.left, m_place.top, m_place.width, twips); }
-
 void ControlSite::Move(float left, float top, float width, float height) {
     m_place.left = left;
     m_place.top = top;

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "com/Dispatch.h"
-#include "forms/Twips.h"
+#include "forms/TwipsPlaced.h"
 #include "hosting/ControlInterfaces.h"
 #include "hosting/PropertyBag.h"
 
@@ -59,7 +59,7 @@ struct SiteHandlers {
 // The bag holds only the size, so the slider loads (ReadProperties) with
 // every property at its default. A put or get that fails raises the
 // control's runtime error (6 overflow, ...) in the caller.
-class ControlSite final : public IControlSite {
+class ControlSite final : public IControlSite, public forms::TwipsPlaced {
 public:
     // Creates the instance by its programmatic identifier. Raises runtime
     // error 429 naming the identifier when it cannot be created, and the
@@ -71,21 +71,13 @@ public:
                 SiteHandlers handlers = {});
     // Releases the instance, then unloads its library if nothing of it is
     // alive any more.
-    ~ControlSite();
+    ~ControlSite() override;
     ControlSite(const ControlSite&) = delete;
     ControlSite& operator=(const ControlSite&) = delete;
 
     const QString& Name() const { return m_name; }
-    float Left() const { return m_place.left; }
-    float Top() const { return m_place.top; }
-    float Width() const { return m_place.width; }
-    float Height() const { return m_place.height; }
-    void setLeft(float twips);
-    void setTop(float twips);
     // The control may keep another size than asked for: read it back.
-    void setWidth(float twips);
-    void setHeight(float twips);
-    void Move(float left, float top, float width, float height);
+    void Move(float left, float top, float width, float height) override;
     bool Visible() const { return m_visible; }
     void setVisible(bool visible);
     bool TabStop() const { return m_tabStop; }
@@ -122,10 +114,9 @@ private:
     class EventSink;
     void attach(QWidget* parent, const ControlDesign& design, com::Ptr<com::IUnknown> instance);
     void detach();
-    void applyGeometry();
+    void applyGeometry() override;
 
     QString m_name;
-    forms::TwipsRect m_place;
     bool m_visible = true;
     bool m_tabStop = true;
     bool m_userMode = true;
