@@ -101,7 +101,13 @@ void NewHscrollbar::setValue(int32_t v) {
 void NewHscrollbar::setEnabled(bool v) {
     m_Enabled = v;
     // In a designer the control stays enabled so it can still be selected.
-    if (AmbientUserMode()) UserControl::setEnabled(v);
+    if (AmbientUserMode()) {
+        UserControl::setEnabled(v);
+        // A disabled thumb never sees the release that would end its drag:
+        // end it here as the release would, or hovering after the next
+        // enable would go on dragging and every Change would stay held back.
+        if (!v && m_thumbPressed) endThumbDrag();
+    }
     PropertyChanged(text("Enabled"));
 }
 

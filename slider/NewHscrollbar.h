@@ -59,7 +59,8 @@ public:
     // Clamps to Max, then to Min; places the thumb; notifies the host every
     // time; raises Change when the value changed and no drag is going on.
     void setValue(int32_t v);
-    // At run time also switches the input of the whole control.
+    // At run time also switches the input of the whole control; turning it
+    // off in the middle of a thumb drag ends the drag as a release would.
     void setEnabled(bool v);
 
     // How far the thumb's left edge can move along the track, never below 1.
@@ -118,6 +119,9 @@ private:
     void UpdateShowAboutSetting();
     void connectInput();
     void pageTowardLastTrackX();
+    // What the thumb's release does: the capture goes, Change ends a drag,
+    // and the Value setter puts the thumb where Value stands.
+    void endThumbDrag();
     void ProcessNavigationKey(int16_t KeyCode, int16_t Shift);
     void raiseKeyDown(int16_t& KeyCode, int16_t& Shift);
     void raiseKeyUp(int16_t& KeyCode, int16_t& Shift);

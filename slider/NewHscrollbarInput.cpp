@@ -138,7 +138,9 @@ void NewHscrollbar::picCur_MouseMove(int16_t, int16_t, float X, float) {
     if (m_Value != old) RaiseEvent(eventid::Scroll);
 }
 
-void NewHscrollbar::picCur_MouseUp(int16_t, int16_t, float, float) {
+void NewHscrollbar::picCur_MouseUp(int16_t, int16_t, float, float) { endThumbDrag(); }
+
+void NewHscrollbar::endThumbDrag() {
     picCur.ReleaseCapture();
     m_thumbPressed = false;
     // Change goes out while the drag is still on, so a host that sets Value

@@ -209,6 +209,59 @@ TEST(SliderDrag, NothingHappensWithoutARangeOrWithoutMovement) {
     EXPECT_FLOAT_EQ(s.picCur.Left(), thumb);
 }
 
+TEST(SliderDrag, DisablingMidDragEndsItAsAReleaseWould) {
+    TempConfig config;
+    SliderHost host;
+    NewHscrollbar& s = *host.slider;
+    ThumbDrag drag(s, 60);
+    drag.leftEdgeTo(700);
+    ASSERT_TRUE(s.dragging());
+    ASSERT_EQ(QWidget::mouseGrabber(), s.picCur.widget());
+    const int32_t dragged = s.Value();
+    host.forget();
+
+    s.setEnabled(false);
+    EXPECT_FALSE(s.thumbPressed());
+    EXPECT_FALSE(s.dragging());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(host.events, QStringList{"Change"});
+    EXPECT_EQ(host.notified, (QStringList{"Value", "Enabled"}));
+    EXPECT_EQ(s.Value(), dragged);
+    EXPECT_FLOAT_EQ(s.picCur.Left(), float(105 + dragged * 1335.0 / 32767));
+
+    // Enabled again, hovering drags nothing and a put raises its Change.
+    s.setEnabled(true);
+    host.forget();
+    s.picCur_MouseMove(0, 0, 900, 90);
+    EXPECT_EQ(s.Value(), dragged);
+    EXPECT_TRUE(host.events.isEmpty());
+    s.setValue(dragged + 1);
+    EXPECT_EQ(host.changes, 1);
+
+    // A press that never moved ends without a Change.
+    ThumbDrag pressed(s, 60);
+    host.forget();
+    s.setEnabled(false);
+    EXPECT_FALSE(s.thumbPressed());
+    EXPECT_TRUE(host.events.isEmpty());
+    EXPECT_EQ(host.notified, (QStringList{"Value", "Enabled"}));
+}
+
+TEST(SliderDrag, InADesignerDisablingLeavesTheDragOn) {
+    TempConfig config;
+    SliderHost host(hosting::PropertyBag::withExtent(1815, 240), 1815, 240, false);
+    NewHscrollbar& s = *host.slider;
+    ThumbDrag drag(s, 60);
+    drag.leftEdgeTo(700);
+    host.forget();
+    s.setEnabled(false);
+    EXPECT_TRUE(s.thumbPressed());
+    EXPECT_TRUE(s.dragging());
+    EXPECT_TRUE(host.events.isEmpty());
+    drag.release();
+    EXPECT_EQ(host.changes, 1);
+}
+
 TEST(SliderKeys, NavigationKeysAfterTheHostHasSeenThem) {
     TempConfig config;
     SliderHost host;
