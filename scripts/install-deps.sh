@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake ninja-build pkg-config qt6-base-dev
+  # the X connection: detectable key repeat, and the test container's real input
+  libxcb-xkb-dev libxcb-xtest0-dev libxkbcommon-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   # run: decoders for wav, mp3, ogg, opus, flac and MIDI, a CJK font, and the
   # clock's fixed-width face

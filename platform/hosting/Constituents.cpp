@@ -6,6 +6,7 @@
 
 #include "errors/EventDispatch.h"
 #include "forms/InputCodes.h"
+#include "forms/KeyRepeat.h"
 #include "forms/Twips.h"
 
 namespace hosting {
@@ -31,6 +32,9 @@ void raiseMouse(const std::function<void(int16_t, int16_t, float, float)>& handl
 ConstituentWindow::ConstituentWindow(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
+    // A held key must go up once, at its real release, however busy the
+    // machine is when the repeats arrive.
+    forms::useDetectableKeyRepeat();
 }
 
 void ConstituentWindow::setFill(std::optional<QColor> color) {
@@ -82,8 +86,9 @@ void ConstituentWindow::keyPressEvent(QKeyEvent* event) {
 
 void ConstituentWindow::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
-    // A held key repeats its key-down only; the windowing system's
-    // release-and-press pairs in between are not real releases.
+    // A held key repeats its key-down only. With detectable repeat the
+    // server sends no release in between; where it cannot, Qt marks the
+    // release-and-press pairs it can see as repeats.
     if (event->isAutoRepeat()) return;
     int16_t shift = forms::shiftCode(event->modifiers());
     if (int16_t keyCode = forms::keyCodeOf(*event)) raiseTo(events.KeyUp, keyCode, shift);
