@@ -17,28 +17,29 @@ namespace {
                        QStringLiteral("ActiveX 部件不能创建对象: %1\n%2").arg(name, reason));
 }
 
-struct Located {
-    Guid clsid;
-    QString file;
-};
+}  // namespace
 
-Located locate(const QString& name, const QString& manifestFolder) {
+ClassLocation locateClass(const QString& name, const QString& manifestFolder) {
     std::optional<Guid> clsid = Guid::fromString(name);
     if (!clsid) clsid = registry::classOfProgId(name);
     if (clsid) {
-        if (auto registered = registry::findClass(*clsid)) return {*clsid, registered->serverPath};
+        if (auto registered = registry::findClass(*clsid))
+            return {*clsid, registered->serverPath, ClassLocation::Source::Registry};
     }
-    if (auto beside = findInManifests(manifestFolder, name)) return {beside->clsid, beside->file};
+    const QString folder =
+        manifestFolder.isEmpty() ? QCoreApplication::applicationDirPath() : manifestFolder;
+    if (auto beside = findInManifests(folder, name))
+        return {beside->clsid, beside->file, ClassLocation::Source::Manifest};
     cannotCreate(name, QStringLiteral("该部件未注册，程序目录中也没有说明它的清单文件"));
 }
-}  // namespace
 
-Ptr<IUnknown> createObject(const QString& name) {
-    return createObject(name, QCoreApplication::applicationDirPath());
-}
+Ptr<IUnknown> createObject(const QString& name) { return createObject(locateClass(name), name); }
 
 Ptr<IUnknown> createObject(const QString& name, const QString& manifestFolder) {
-    const Located where = locate(name, manifestFolder);
+    return createObject(locateClass(name, manifestFolder), name);
+}
+
+Ptr<IUnknown> createObject(const ClassLocation& where, const QString& name) {
     QString reason;
     ComponentLibrary* library = ComponentLibrary::load(where.file, &reason);
     if (!library) cannotCreate(name, reason);

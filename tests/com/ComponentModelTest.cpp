@@ -103,6 +103,10 @@ TEST_F(ComponentModel, RegisteredClassIsCreatedUsedReleasedAndUnloaded) {
 
     {
         // Created from the registry alone: no manifest in reach.
+        const com::ClassLocation where = com::locateClass(kProgId, noManifests.path());
+        EXPECT_EQ(where.source, com::ClassLocation::Source::Registry);
+        EXPECT_EQ(where.clsid, kClsid);
+        EXPECT_EQ(where.file, entry->serverPath);
         com::Ptr<com::IUnknown> object = com::createObject(kProgId, noManifests.path());
         EXPECT_TRUE(mapped(kLibrary));
         auto dispatch = object.query<com::IDispatch>();
@@ -220,7 +224,10 @@ TEST_F(ComponentModel, ManifestBesideTheProgramNamesTheLibrary) {
         "1.NewHscrollbar\n");
     manifest.close();
     {
-        com::Ptr<com::IUnknown> object = com::createObject(kProgId, folder.path());
+        const com::ClassLocation where = com::locateClass(kProgId, folder.path());
+        EXPECT_EQ(where.source, com::ClassLocation::Source::Manifest);
+        EXPECT_EQ(where.file, copy);
+        com::Ptr<com::IUnknown> object = com::createObject(where, kProgId);
         EXPECT_TRUE(object);
         EXPECT_TRUE(mapped(copy));
         EXPECT_FALSE(mapped(kLibrary));
