@@ -6,8 +6,11 @@
 #
 #   source headless_session.sh
 #   session_start "$out"      # sets DISPLAY, PULSE_SERVER, XDG_*, HOME; logs go to $out
+#   session_start_display "$out"   # the X server alone, for programs that play nothing
 #   session_track $!          # a process to end when the script exits
 #   fail "reason"             # one line on stderr, then exit 1 (cleanup runs)
+#
+# The screen is 640x480 unless SESSION_SCREEN says otherwise ("1280x1024x24").
 #
 # Everything the servers and the player write lands in a temporary folder,
 # $session_dir, never in the user's own configuration or sound server.
@@ -66,9 +69,8 @@ wait_exit() {
     ! kill -0 "$1" 2>/dev/null
 }
 
-session_start() {
-    local logs=$1
-    session_require Xvfb xwininfo pulseaudio pactl awk
+# The private folders every session has, and the cleanup on exit.
+session_prepare() {
     session_dir=$(mktemp -d) || fail "cannot make a temporary folder"
     trap session_cleanup EXIT
     trap 'fail "interrupted"' INT TERM HUP
@@ -77,11 +79,36 @@ session_start() {
     export XDG_CONFIG_HOME=$session_dir/config
     export XDG_CACHE_HOME=$session_dir/cache
     export XDG_RUNTIME_DIR=$session_dir/xdg
-    export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
-    export QT_QPA_PLATFORM=xcb
-    unset DBUS_SESSION_BUS_ADDRESS PULSE_SINK
-    mkdir -p "$HOME" "$XDG_CONFIG_HOME/ProgramSettings" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR/pulse"
+    unset DBUS_SESSION_BUS_ADDRESS
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME/ProgramSettings" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+session_start_display() {
+    local logs=$1
+    session_require Xvfb xwininfo awk
+    [ -n "${session_dir:-}" ] || session_prepare
+    export QT_QPA_PLATFORM=xcb
+
+    # The server picks a free display number itself and writes it to fd 3.
+    Xvfb -displayfd 3 -screen 0 "${SESSION_SCREEN:-640x480x24}" -nolisten tcp \
+        3>"$session_dir/display" 2>"$logs/xvfb.log" &
+    session_xvfb=$!
+    session_track "$session_xvfb"
+    wait_for 10 test -s "$session_dir/display" ||
+        fail "Xvfb did not start within 10 s: $(tail -1 "$logs/xvfb.log")"
+    DISPLAY=:$(head -1 "$session_dir/display")
+    export DISPLAY
+    wait_for 10 xwininfo -root || fail "display $DISPLAY does not answer"
+}
+
+session_start_sound() {
+    local logs=$1
+    session_require pulseaudio pactl
+    [ -n "${session_dir:-}" ] || session_prepare
+    export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
+    unset PULSE_SINK
+    mkdir -p "$XDG_RUNTIME_DIR/pulse"
 
     pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit --use-pid-file=no \
         --load="module-native-protocol-unix socket=$XDG_RUNTIME_DIR/pulse/native auth-anonymous=1" \
@@ -92,17 +119,12 @@ session_start() {
     wait_for 10 pactl info ||
         fail "the private PulseAudio did not answer within 10 s (see $logs/pulseaudio.log)"
     pactl set-default-sink test_null >/dev/null || fail "cannot make the null sink the default sink"
+}
 
-    # The server picks a free display number itself and writes it to fd 3.
-    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$session_dir/display" \
-        2>"$logs/xvfb.log" &
-    session_xvfb=$!
-    session_track "$session_xvfb"
-    wait_for 10 test -s "$session_dir/display" ||
-        fail "Xvfb did not start within 10 s: $(tail -1 "$logs/xvfb.log")"
-    DISPLAY=:$(head -1 "$session_dir/display")
-    export DISPLAY
-    wait_for 10 xwininfo -root || fail "display $DISPLAY does not answer"
+session_start() {
+    session_require Xvfb xwininfo pulseaudio pactl awk
+    session_start_sound "$1"
+    session_start_display "$1"
 }
 
 # Waits up to 15 s for the player's main window and prints its id.

@@ -28,6 +28,10 @@ public:
               QStringLiteral("%1:%2: %3").arg(file).arg(line).arg(message).toStdString()) {}
 };
 
+// One line's tokens. A line that cannot be split (an unclosed quote or
+// brace) gives no tokens and says why in error, which is empty otherwise.
+QList<ScriptToken> tokenizeScriptLine(const QString& line, QString* error);
+
 // The file's non-empty lines, tokenised. Throws ScriptError for a file that
 // cannot be read or text that is not UTF-8 or has an unclosed quote.
 QList<ScriptLine> readScript(const QString& path);

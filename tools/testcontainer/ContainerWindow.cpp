@@ -2,11 +2,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFileDialog>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -17,34 +18,33 @@
 
 #include "EventLine.h"
 #include "PropertyBagFile.h"
+#include "com/CreateObject.h"
 #include "errors/RuntimeError.h"
+#include "forms/Twips.h"
 
 namespace {
-// Where the control sits on the stage, in twips.
+// Where the control sits on the stage, in twips, and the stage's margin
+// around it on the other sides.
 constexpr float kControlLeft = 240, kControlTop = 240;
+constexpr int kStageMargin = 16;
 // The event list keeps the latest lines only: a long drag raises thousands.
 constexpr int kMaxListedEvents = 2000;
+// Sizes the boxes accept, in twips.
+constexpr int kMaxTwips = 200000;
+// The runtime's "path/file access error", for a property file that cannot
+// be written or read.
+constexpr int kFileAccessError = 75;
 
 // The properties most controls have; the user may type any other name, or a
 // dispatch identifier, into the table.
 const char* const kPropertyNames[] = {"Value",       "Min",         "Max",
                                       "SmallChange", "LargeChange", "Enabled"};
 
-// What the user typed, as the value a property put carries: a whole number,
-// another number, True or False, or else text.
-com::Variant valueOf(const QString& text) {
-    const QString t = text.trimmed();
-    bool ok = false;
-    if (const int32_t i = t.toInt(&ok); ok) return com::Variant(i);
-    if (const double d = t.toDouble(&ok); ok) return com::Variant(d);
-    if (t.compare(u"True", Qt::CaseInsensitive) == 0) return com::Variant(true);
-    if (t.compare(u"False", Qt::CaseInsensitive) == 0) return com::Variant(false);
-    return com::Variant(text);
-}
-
 QString errorText(const errors::RuntimeError& e) {
     return QStringLiteral("错误 %1: %2").arg(e.number()).arg(e.description());
 }
+
+QString twipsText(float twips) { return QString::number(double(twips)); }
 }  // namespace
 
 ContainerWindow::ContainerWindow(const QString& progId, float width, float height) {
@@ -58,7 +58,7 @@ ContainerWindow::ContainerWindow(const QString& progId, float width, float heigh
     m_width = new QSpinBox;
     m_height = new QSpinBox;
     for (QSpinBox* box : {m_width, m_height}) {
-        box->setRange(0, 30000);
+        box->setRange(0, kMaxTwips);
         box->setSingleStep(15);
         box->setSuffix(QStringLiteral(" twip"));
     }
@@ -152,12 +152,12 @@ ContainerWindow::ContainerWindow(const QString& progId, float width, float heigh
     connect(m_progId->lineEdit(), &QLineEdit::returnPressed, this, [this] { createControl(); });
     connect(m_width, &QSpinBox::valueChanged, this, [this] { applySize(); });
     connect(m_height, &QSpinBox::valueChanged, this, [this] { applySize(); });
-    connect(m_runMode, &QCheckBox::toggled, this, [this](bool on) { switchMode(on); });
+    connect(m_runMode, &QCheckBox::toggled, this, [this] { switchMode(); });
     connect(m_tabStop, &QCheckBox::toggled, this, [this](bool on) {
         if (m_site) m_site->setTabStop(on);
     });
-    connect(get, &QPushButton::clicked, this, [this] { getProperty(m_properties->currentRow()); });
-    connect(set, &QPushButton::clicked, this, [this] { setProperty(m_properties->currentRow()); });
+    connect(get, &QPushButton::clicked, this, [this] { getRow(m_properties->currentRow()); });
+    connect(set, &QPushButton::clicked, this, [this] { setRow(m_properties->currentRow()); });
     connect(getAll, &QPushButton::clicked, this, [this] { getAllProperties(); });
     connect(addRow, &QPushButton::clicked, this, [this] {
         const int row = m_properties->rowCount();
@@ -173,19 +173,50 @@ ContainerWindow::ContainerWindow(const QString& progId, float width, float heigh
             QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
         if (!path.isEmpty()) m_bagFile->setText(path);
     });
-    connect(save, &QPushButton::clicked, this, [this] { saveBag(); });
-    connect(load, &QPushButton::clicked, this, [this] { loadBag(); });
+    connect(save, &QPushButton::clicked, this, [this] { saveProperties(m_bagFile->text()); });
+    connect(load, &QPushButton::clicked, this, [this] { loadProperties(m_bagFile->text()); });
 }
 
-ContainerWindow::~ContainerWindow() = default;
+ContainerWindow::~ContainerWindow() {
+    m_object.reset();
+    m_site.reset();
+}
+
+com::Variant ContainerWindow::valueOf(const QString& text) {
+    const QString t = text.trimmed();
+    bool ok = false;
+    if (const int32_t i = t.toInt(&ok); ok) return com::Variant(i);
+    if (const double d = t.toDouble(&ok); ok) return com::Variant(d);
+    if (t.compare(u"True", Qt::CaseInsensitive) == 0) return com::Variant(true);
+    if (t.compare(u"False", Qt::CaseInsensitive) == 0) return com::Variant(false);
+    return com::Variant(text);
+}
+
+void ContainerWindow::writeLine(const QString& line) {
+    QString one = line;
+    one.replace(u'\\', QStringLiteral("\\\\")).replace(u'\n', QStringLiteral("\\n"));
+    one.remove(u'\r');
+    std::fputs(one.toUtf8().append('\n').constData(), stdout);
+    std::fflush(stdout);
+    m_events->addItem(one);
+    while (m_events->count() > kMaxListedEvents) delete m_events->takeItem(0);
+    m_events->scrollToBottom();
+}
 
 bool ContainerWindow::createControl() { return host(hosting::PropertyBag{}); }
+
+bool ContainerWindow::createControl(const QString& progId) {
+    m_progId->setCurrentText(progId);
+    return createControl();
+}
 
 bool ContainerWindow::host(const hosting::PropertyBag& bag) {
     const QString progId = m_progId->currentText().trimmed();
     // The old instance goes first: its library may be the one to load again.
+    m_object.reset();
     m_site.reset();
     m_eventNames.clear();
+    m_valueId.reset();
     const hosting::ControlDesign design{.name = QStringLiteral("Control1"),
                                         .progId = progId,
                                         .left = kControlLeft,
@@ -196,79 +227,147 @@ bool ContainerWindow::host(const hosting::PropertyBag& bag) {
                                         .userMode = m_runMode->isChecked(),
                                         .bag = bag};
     try {
+        const com::ClassLocation where = com::locateClass(progId);
+        writeLine(QStringLiteral("Class %1 %2 %3")
+                      .arg(where.clsid.toString(),
+                           where.source == com::ClassLocation::Source::Registry
+                               ? QStringLiteral("registry")
+                               : QStringLiteral("manifest"),
+                           where.file));
+        com::Ptr<com::IUnknown> instance = com::createObject(where, progId);
+        // Known before the instance is placed: it raises events and tells
+        // of changed properties while it loads.
+        m_object = instance.query<com::IDispatch>();
+        if (auto control = instance.query<hosting::IControl>()) control->GetEvents(&m_eventNames);
+        com::DispId valueId = 0;
+        if (m_object &&
+            com::hr::succeeded(m_object->GetIDOfName(QStringLiteral("Value"), &valueId)))
+            m_valueId = valueId;
         m_site = std::make_unique<hosting::ControlSite>(
-            m_stage, design,
-            hosting::SiteHandlers{.event = [this](com::DispId id, std::span<com::Variant> args) {
-                logEvent(id, args);
-            }});
+            m_stage, design, std::move(instance),
+            hosting::SiteHandlers{
+                .propertyChanged =
+                    [this](const QString& name) {
+                        writeLine(QStringLiteral("PropertyChanged ") + name);
+                    },
+                .event = [this](com::DispId id,
+                                std::span<com::Variant> args) { logEvent(id, args); }});
     } catch (const errors::RuntimeError& e) {
+        m_object.reset();
         m_site.reset();
-        m_raisedWhileCreating.clear();
+        com::freeUnusedLibraries();
         for (int row = 0; row < m_properties->rowCount(); ++row)
             m_properties->item(row, 1)->setText({});
+        writeError(QStringLiteral("create ") + progId, e.number(), e.description());
         showError(QStringLiteral("无法创建 %1 — %2").arg(progId, errorText(e)));
-        updateSizeLabel();
+        controlResized();
         return false;
     }
-    m_eventNames = m_site->events();
-    for (auto& [id, args] : std::exchange(m_raisedWhileCreating, {})) logEvent(id, args);
+    m_site->window()->installEventFilter(this);
     m_site->setVisible(true);
-    m_status->setText(QStringLiteral("已创建 %1（%2）")
-                          .arg(progId, m_runMode->isChecked() ? QStringLiteral("运行模式")
-                                                              : QStringLiteral("设计模式")));
-    m_status->setStyleSheet({});
-    updateSizeLabel();
+    writeLine(QStringLiteral("Created %1 Width=%2 Height=%3 Mode=%4")
+                  .arg(progId, twipsText(m_site->Width()), twipsText(m_site->Height()),
+                       m_runMode->isChecked() ? QStringLiteral("run") : QStringLiteral("design")));
+    showStatus(QStringLiteral("已创建 %1（%2）")
+                   .arg(progId, m_runMode->isChecked() ? QStringLiteral("运行模式")
+                                                       : QStringLiteral("设计模式")));
+    controlResized();
     getAllProperties();
     return true;
 }
 
-void ContainerWindow::applySize() {
+void ContainerWindow::resizeControl(float width, float height) {
+    {
+        const QSignalBlocker w(m_width), h(m_height);
+        m_width->setValue(int(width));
+        m_height->setValue(int(height));
+    }
     if (!m_site) return;
     try {
-        m_site->Move(kControlLeft, kControlTop, float(m_width->value()), float(m_height->value()));
+        m_site->Move(kControlLeft, kControlTop, width, height);
     } catch (const errors::RuntimeError& e) {
+        writeError(QStringLiteral("size"), e.number(), e.description());
         showError(errorText(e));
     }
-    updateSizeLabel();
+    controlResized();
 }
 
-void ContainerWindow::updateSizeLabel() {
+void ContainerWindow::applySize() {
+    resizeControl(float(m_width->value()), float(m_height->value()));
+}
+
+float ContainerWindow::controlWidth() const { return m_site ? m_site->Width() : 0; }
+
+float ContainerWindow::controlHeight() const { return m_site ? m_site->Height() : 0; }
+
+bool ContainerWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The control may change its own size (in its Resize, or when a
+    // property changes).
+    if (m_site && watched == m_site->window() && event->type() == QEvent::Resize) controlResized();
+    return false;
+}
+
+void ContainerWindow::controlResized() {
     m_keptSize->setText(m_site ? QStringLiteral("控件: %1 x %2")
-                                     .arg(double(m_site->Width()))
-                                     .arg(double(m_site->Height()))
+                                     .arg(twipsText(m_site->Width()), twipsText(m_site->Height()))
                                : QString());
+    // The stage is never smaller than the control with its margins, and the
+    // window grows to show the whole stage; it never shrinks by itself.
+    const QWidget* control = m_site ? m_site->window() : nullptr;
+    const QSize needed = control ? QSize(forms::twipsToPixels(kControlLeft) + control->width(),
+                                         forms::twipsToPixels(kControlTop) + control->height()) +
+                                       QSize(kStageMargin, kStageMargin)
+                                 : QSize(0, 60);
+    m_stage->setMinimumSize(needed);
+    layout()->activate();
+    resize(size().expandedTo(minimumSizeHint()));
 }
 
-void ContainerWindow::switchMode(bool runMode) {
-    Q_UNUSED(runMode);
+void ContainerWindow::setRunMode(bool runMode) { m_runMode->setChecked(runMode); }
+
+void ContainerWindow::setTabStop(bool tabStop) { m_tabStop->setChecked(tabStop); }
+
+void ContainerWindow::switchMode() {
     if (!m_site) return;
-    // A host changes mode by saving its controls and loading them again in
-    // the other mode, as a designer does when its program starts.
     try {
         const hosting::PropertyBag bag = m_site->save();
         host(bag);
     } catch (const errors::RuntimeError& e) {
+        writeError(QStringLiteral("mode"), e.number(), e.description());
         showError(errorText(e));
     }
 }
 
-void ContainerWindow::saveBag() {
-    if (!m_site) return showError(QStringLiteral("没有控件"));
+bool ContainerWindow::saveProperties(const QString& path) {
+    if (!m_site) {
+        showError(QStringLiteral("没有控件"));
+        return false;
+    }
     try {
         QString error;
-        if (!writeBagFile(m_site->save(), m_bagFile->text(), &error))
-            return showError(QStringLiteral("无法保存 %1: %2").arg(m_bagFile->text(), error));
-        m_status->setText(QStringLiteral("属性已保存到 %1").arg(m_bagFile->text()));
-        m_status->setStyleSheet({});
+        if (!writeBagFile(m_site->save(), path, &error)) {
+            writeError(QStringLiteral("save ") + path, kFileAccessError, error);
+            showError(QStringLiteral("无法保存 %1: %2").arg(path, error));
+            return false;
+        }
+        showStatus(QStringLiteral("属性已保存到 %1").arg(path));
+        return true;
     } catch (const errors::RuntimeError& e) {
+        writeError(QStringLiteral("save ") + path, e.number(), e.description());
         showError(errorText(e));
+        return false;
     }
 }
 
-void ContainerWindow::loadBag() {
+bool ContainerWindow::loadProperties(const QString& path) {
+    m_bagFile->setText(path);
     QString error;
-    const std::optional<hosting::PropertyBag> bag = readBagFile(m_bagFile->text(), &error);
-    if (!bag) return showError(QStringLiteral("无法载入 %1: %2").arg(m_bagFile->text(), error));
+    const std::optional<hosting::PropertyBag> bag = readBagFile(path, &error);
+    if (!bag) {
+        writeError(QStringLiteral("load ") + path, kFileAccessError, error);
+        showError(QStringLiteral("无法载入 %1: %2").arg(path, error));
+        return false;
+    }
     // The stored extent is the size the control had; the user's boxes follow
     // it so the reload shows it as it was.
     if (bag->contains(QStringLiteral("_ExtentX")) && bag->contains(QStringLiteral("_ExtentY"))) {
@@ -276,7 +375,9 @@ void ContainerWindow::loadBag() {
         m_width->setValue(int(bag->ReadProperty(QStringLiteral("_ExtentX")).toDouble()));
         m_height->setValue(int(bag->ReadProperty(QStringLiteral("_ExtentY")).toDouble()));
     }
-    if (host(*bag)) m_status->setText(QStringLiteral("已从 %1 载入").arg(m_bagFile->text()));
+    if (!host(*bag)) return false;
+    showStatus(QStringLiteral("已从 %1 载入").arg(path));
+    return true;
 }
 
 com::DispId ContainerWindow::dispIdOf(const QString& nameOrNumber) const {
@@ -290,66 +391,108 @@ com::DispId ContainerWindow::dispIdOf(const QString& nameOrNumber) const {
     return found;
 }
 
-void ContainerWindow::getProperty(int row) {
-    if (!m_site || row < 0) return;
-    QTableWidgetItem* value = m_properties->item(row, 1);
+com::Variant ContainerWindow::get(const QString& nameOrDispId) const {
+    return m_site->get(dispIdOf(nameOrDispId));
+}
+
+std::optional<com::Variant> ContainerWindow::property(const QString& nameOrDispId) {
+    if (!m_site) return std::nullopt;
     try {
-        value->setText(m_site->get(dispIdOf(m_properties->item(row, 0)->text())).toString());
-        value->setForeground(palette().color(QPalette::Text));
+        return get(nameOrDispId);
     } catch (const errors::RuntimeError& e) {
-        value->setText(errorText(e));
-        value->setForeground(Qt::red);
+        writeError(QStringLiteral("get ") + nameOrDispId, e.number(), e.description());
+        return std::nullopt;
     }
 }
 
-void ContainerWindow::setProperty(int row) {
-    if (!m_site || row < 0) return;
-    const QString name = m_properties->item(row, 0)->text();
+bool ContainerWindow::setProperty(const QString& nameOrDispId, const com::Variant& value) {
+    if (!m_site) return false;
+    bool done = true;
     try {
-        m_site->put(dispIdOf(name), valueOf(m_properties->item(row, 1)->text()));
-        m_status->setText(QStringLiteral("%1 已设置").arg(name));
-        m_status->setStyleSheet({});
+        m_site->put(dispIdOf(nameOrDispId), value);
+        showStatus(QStringLiteral("%1 已设置").arg(nameOrDispId));
     } catch (const errors::RuntimeError& e) {
-        showError(QStringLiteral("设置 %1 — %2").arg(name, errorText(e)));
+        writeError(QStringLiteral("set ") + nameOrDispId, e.number(), e.description());
+        showError(QStringLiteral("设置 %1 — %2").arg(nameOrDispId, errorText(e)));
+        done = false;
     }
     // A put may clamp, and may move others (Min moves Value): show them all.
     getAllProperties();
+    return done;
+}
+
+void ContainerWindow::getRow(int row) {
+    if (row < 0) return;
+    const std::optional<com::Variant> value = property(m_properties->item(row, 0)->text());
+    QTableWidgetItem* cell = m_properties->item(row, 1);
+    cell->setText(value ? value->toString() : QStringLiteral("错误"));
+    cell->setForeground(value ? palette().color(QPalette::Text) : QColor(Qt::red));
+}
+
+void ContainerWindow::setRow(int row) {
+    if (row < 0) return;
+    setProperty(m_properties->item(row, 0)->text(), valueOf(m_properties->item(row, 1)->text()));
 }
 
 void ContainerWindow::getAllProperties() {
-    for (int row = 0; row < m_properties->rowCount(); ++row)
-        if (!m_properties->item(row, 0)->text().trimmed().isEmpty()) getProperty(row);
+    // Quietly: a control without one of the usual properties is not an
+    // error worth a line each time the table is refreshed.
+    for (int row = 0; row < m_properties->rowCount(); ++row) {
+        const QString name = m_properties->item(row, 0)->text().trimmed();
+        QTableWidgetItem* cell = m_properties->item(row, 1);
+        if (name.isEmpty() || !m_site) {
+            cell->setText({});
+            continue;
+        }
+        try {
+            cell->setText(get(name).toString());
+            cell->setForeground(palette().color(QPalette::Text));
+        } catch (const errors::RuntimeError& e) {
+            cell->setText(errorText(e));
+            cell->setForeground(Qt::red);
+        }
+    }
+}
+
+QWidget* ContainerWindow::controlWindow() const { return m_site ? m_site->window() : nullptr; }
+
+QWidget* ContainerWindow::constituent(const QString& name) const {
+    QWidget* control = controlWindow();
+    if (!control) return nullptr;
+    return control->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
 }
 
 void ContainerWindow::logEvent(com::DispId id, std::span<com::Variant> args) {
-    if (!m_site) {
-        // Raised while the control loads (a stored value it clamps): named
-        // once the control can say what its events are called.
-        QList<com::Variant> values;
-        for (const com::Variant& a : args)
-            values << (a.refInt16() ? com::Variant(*a.refInt16()) : a);
-        m_raisedWhileCreating.append({id, values});
-        return;
+    const hosting::EventDescription* event = findEvent(m_eventNames, id);
+    m_answers.apply(event, args);
+    std::optional<com::Variant> value;
+    if (m_valueId && m_object) {
+        try {
+            value = com::getProperty(*m_object, *m_valueId);
+        } catch (const errors::RuntimeError&) {
+            // A Value that cannot be read now is left off the line.
+        }
     }
-    log(eventLine(m_eventNames, id, args));
+    writeLine(eventLine(++m_eventCount, event, id, args, value));
     // The event may have moved a property the table shows.
-    getAllProperties();
+    if (m_site) getAllProperties();
 }
 
 void ContainerWindow::reportError(int number, const QString& description) {
-    log(QStringLiteral("Error %1 %2").arg(number).arg(description));
+    writeLine(QStringLiteral("Error %1 %2").arg(number).arg(description));
     showError(QStringLiteral("错误 %1: %2").arg(number).arg(description));
 }
 
-void ContainerWindow::log(const QString& line) {
-    std::fputs(line.toUtf8().append('\n').constData(), stdout);
-    std::fflush(stdout);
-    m_events->addItem(line);
-    while (m_events->count() > kMaxListedEvents) delete m_events->takeItem(0);
-    m_events->scrollToBottom();
+void ContainerWindow::writeError(const QString& where, int number, const QString& description) {
+    writeLine(QStringLiteral("Error %1 %2: %3").arg(number).arg(where, description));
 }
 
 void ContainerWindow::showError(const QString& text) {
     m_status->setText(text);
     m_status->setStyleSheet(QStringLiteral("color: #b00000"));
+}
+
+void ContainerWindow::showStatus(const QString& text) {
+    m_status->setText(text);
+    m_status->setStyleSheet({});
 }
