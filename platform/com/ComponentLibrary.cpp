@@ -36,7 +36,7 @@ bool wholeLibrary(const QString& path, QString* reason) {
     if (file.read(reinterpret_cast<char*>(&header), sizeof header) != sizeof header)
         return damaged();
     if (memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64) {
-        *reason = QStringLiteral("%1 不是共享库文件").arg(path);
+        *reason = QStringLiteral("部件文件 %1 不是共享库").arg(path);
         return false;
     }
     if (header.e_phentsize != sizeof(Elf64_Phdr)) return damaged();
@@ -69,7 +69,7 @@ ComponentLibrary* ComponentLibrary::load(const QString& path, QString* reason) {
 
     const QFileInfo info(file);
     if (!info.exists() || !info.isFile()) {
-        *reason = QStringLiteral("部件文件不存在: %1").arg(file);
+        *reason = QStringLiteral("部件文件 %1 不存在").arg(file);
         return nullptr;
     }
     if (!wholeLibrary(file, reason)) return nullptr;
@@ -91,7 +91,7 @@ ComponentLibrary* ComponentLibrary::load(const QString& path, QString* reason) {
     lib->m_canUnloadNow = reinterpret_cast<DllCanUnloadNowFn>(dlsym(handle, "DllCanUnloadNow"));
     if (!lib->m_register || !lib->m_unregister || !lib->m_getClassObject || !lib->m_canUnloadNow) {
         dlclose(handle);
-        *reason = QStringLiteral("%1 不是部件文件: 缺少部件入口").arg(file);
+        *reason = QStringLiteral("%1 不是部件文件: 缺少部件的入口函数").arg(file);
         return nullptr;
     }
     loaded().insert(file, lib);
@@ -113,5 +113,17 @@ int ComponentLibrary::freeUnused() {
 }
 
 bool ComponentLibrary::isLoaded(const QString& path) { return loaded().contains(canonical(path)); }
+
+Ptr<IClassFactory> classFactoryFrom(const QString& path, const Guid& clsid, QString* reason) {
+    const ComponentLibrary* library = ComponentLibrary::load(path, reason);
+    if (!library) return {};
+    void* out = nullptr;
+    if (hr::failed(library->getClassObject(clsid, IClassFactory::iid, &out))) {
+        *reason = QStringLiteral("部件文件 %1 不提供类 %2").arg(library->path(), clsid.toString());
+        ComponentLibrary::freeUnused();
+        return {};
+    }
+    return Ptr<IClassFactory>::adopt(static_cast<IClassFactory*>(out));
+}
 
 }  // namespace com

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "com/ClassFactory.h"
 #include "com/ComponentServer.h"
 
 namespace com {
@@ -38,5 +39,10 @@ private:
     DllGetClassObjectFn m_getClassObject = nullptr;
     DllCanUnloadNowFn m_canUnloadNow = nullptr;
 };
+
+// The class factory of clsid from the component file at path, or nothing
+// with reason saying why: the file is missing or does not load, or it does
+// not serve the class (a library that served nothing is unloaded again).
+Ptr<IClassFactory> classFactoryFrom(const QString& path, const Guid& clsid, QString* reason);
 
 }  // namespace com

@@ -42,13 +42,43 @@ bool finish(QSettings& file) {
             errorText().clear();
             return true;
         case QSettings::AccessError:
-            errorText() = QStringLiteral("无法写入部件注册表 %1").arg(filePath());
+            errorText() = QStringLiteral("无法写入部件注册表文件 %1").arg(filePath());
             return false;
         case QSettings::FormatError:
-            errorText() = QStringLiteral("部件注册表 %1 已损坏").arg(filePath());
+            errorText() = QStringLiteral("部件注册表文件 %1 已损坏").arg(filePath());
             return false;
     }
     return false;
+}
+
+// The class entry of the group the file is in.
+ClassRegistration classHere(const QSettings& file, const Guid& clsid) {
+    return {.clsid = clsid,
+            .progId = file.value(QStringLiteral("ProgID")).toString(),
+            .serverPath = file.value(QStringLiteral("InprocServer")).toString(),
+            .typeLib =
+                Guid::fromString(file.value(QStringLiteral("TypeLib")).toString()).value_or(Guid{}),
+            .typeLibVersion = file.value(QStringLiteral("Version")).toString()};
+}
+
+void removeProgIdOf(QSettings& file, const Guid& clsid, const QString& progId) {
+    // The programmatic identifier may have been taken over by another
+    // class since; then it is not ours to remove.
+    const QString section = progIdSection(progId);
+    if (Guid::fromString(file.value(section + QStringLiteral("/CLSID")).toString()) == clsid)
+        file.remove(section);
+}
+
+void removeInterfacesOf(QSettings& file, const Guid& typeLib, const QString& version) {
+    // An interface registered again since by another type library is that
+    // one's now.
+    const QString braced = typeLib.toString();
+    for (const QString& group : file.childGroups()) {
+        if (!group.startsWith(QStringLiteral("Interface."))) continue;
+        if (file.value(group + QStringLiteral("/TypeLib")).toString() == braced &&
+            file.value(group + QStringLiteral("/Version")).toString() == version)
+            file.remove(group);
+    }
 }
 }  // namespace
 
@@ -66,9 +96,24 @@ std::optional<Guid> classOfProgId(const QString& progId) {
 std::optional<ClassRegistration> findClass(const Guid& clsid) {
     const auto file = open();
     file->beginGroup(classSection(clsid));
-    const QString server = file->value(QStringLiteral("InprocServer")).toString();
-    if (server.isEmpty()) return std::nullopt;
-    return ClassRegistration{clsid, file->value(QStringLiteral("ProgID")).toString(), server};
+    ClassRegistration entry = classHere(*file, clsid);
+    if (entry.serverPath.isEmpty()) return std::nullopt;
+    return entry;
+}
+
+QList<ClassRegistration> classes() {
+    const auto file = open();
+    QList<ClassRegistration> found;
+    for (const QString& group : file->childGroups()) {
+        if (!group.startsWith(QStringLiteral("CLSID."))) continue;
+        const auto clsid = Guid::fromString(QStringView(group).mid(6));
+        if (!clsid) continue;
+        file->beginGroup(group);
+        ClassRegistration entry = classHere(*file, *clsid);
+        file->endGroup();
+        if (!entry.serverPath.isEmpty()) found.append(entry);
+    }
+    return found;
 }
 
 std::optional<TypeLibRegistration> findTypeLib(const Guid& id, uint16_t major, uint16_t minor) {
@@ -145,22 +190,39 @@ bool removeProject(const ProjectDescriptor& project) {
     if (file->status() == QSettings::FormatError) return finish(*file);
     for (const ClassEntry& c : project.classes) {
         file->remove(classSection(c.clsid));
-        // The programmatic identifier may have been taken over by another
-        // class since; then it is not ours to remove.
-        const QString progId = progIdSection(QString::fromUtf8(c.progId));
-        if (Guid::fromString(file->value(progId + QStringLiteral("/CLSID")).toString()) == c.clsid)
-            file->remove(progId);
+        removeProgIdOf(*file, c.clsid, QString::fromUtf8(c.progId));
     }
     // Other versions of the same type library stay.
     file->remove(typeLibSection(project.typeLib.id) + u'/' + versionText(project.typeLib));
-    // An interface registered again since by another type library is that
-    // one's now.
-    const QString ours = project.typeLib.id.toString(), version = versionText(project.typeLib);
-    for (const QString& group : file->childGroups()) {
-        if (!group.startsWith(QStringLiteral("Interface."))) continue;
-        if (file->value(group + QStringLiteral("/TypeLib")).toString() == ours &&
-            file->value(group + QStringLiteral("/Version")).toString() == version)
-            file->remove(group);
+    removeInterfacesOf(*file, project.typeLib.id, versionText(project.typeLib));
+    return finish(*file);
+}
+
+bool removeClasses(std::span<const ClassRegistration> gone) {
+    const auto file = open();
+    if (file->status() == QSettings::FormatError) return finish(*file);
+    for (const ClassRegistration& c : gone) {
+        file->remove(classSection(c.clsid));
+        removeProgIdOf(*file, c.clsid, c.progId);
+    }
+    const auto stillNamed = [&](const ClassRegistration& lib) {
+        const QString braced = lib.typeLib.toString();
+        for (const QString& group : file->childGroups()) {
+            if (group.startsWith(QStringLiteral("CLSID.")) &&
+                file->value(group + QStringLiteral("/TypeLib")).toString() == braced &&
+                file->value(group + QStringLiteral("/Version")).toString() == lib.typeLibVersion)
+                return true;
+        }
+        return false;
+    };
+    for (const ClassRegistration& c : gone) {
+        if (c.typeLib.isNull() || c.typeLibVersion.isEmpty()) continue;
+        const QString version = typeLibSection(c.typeLib) + u'/' + c.typeLibVersion;
+        // A type library kept in another file is still good there.
+        if (file->value(version + QStringLiteral("/Path")).toString() != c.serverPath) continue;
+        if (stillNamed(c)) continue;
+        file->remove(version);
+        removeInterfacesOf(*file, c.typeLib, c.typeLibVersion);
     }
     return finish(*file);
 }

@@ -38,6 +38,8 @@ struct ClassRegistration {
     Guid clsid;
     QString progId;
     QString serverPath;
+    Guid typeLib;  // null when the entry names none
+    QString typeLibVersion;
 };
 
 struct TypeLibRegistration {
@@ -62,6 +64,8 @@ std::optional<Guid> classOfProgId(const QString& progId);
 std::optional<ClassRegistration> findClass(const Guid& clsid);
 std::optional<TypeLibRegistration> findTypeLib(const Guid& id, uint16_t major, uint16_t minor);
 std::optional<InterfaceRegistration> findInterface(const Guid& iid);
+// Every class with a component file, in the order of the file.
+QList<ClassRegistration> classes();
 
 // Writes the classes, the type library and the interfaces described in it
 // of a project served by the library at serverPath; removes exactly those
@@ -71,6 +75,11 @@ std::optional<InterfaceRegistration> findInterface(const Guid& iid);
 bool writeProject(const ProjectDescriptor& project, const QString& serverPath,
                   std::span<const InterfaceRegistration> interfaces = {});
 bool removeProject(const ProjectDescriptor& project);
+// Removes registered classes whose files are gone: each class's entry, its
+// programmatic identifier while that still names it, and the type library
+// version it names with that version's interfaces, when the type library
+// lives in the same file and no remaining class names it.
+bool removeClasses(std::span<const ClassRegistration> gone);
 QString lastError();
 // For a registration step that fails before the registry is touched.
 void setLastError(const QString& text);

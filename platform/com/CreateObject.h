@@ -7,7 +7,7 @@
 
 namespace com {
 
-// Where a class is served from: the library file, and whether the per-user
+// Where an instance was made: the library file, and whether the per-user
 // registry or a manifest beside the program named it.
 struct ClassLocation {
     enum class Source { Registry, Manifest };
@@ -16,27 +16,17 @@ struct ClassLocation {
     Source source = Source::Registry;
 };
 
-// Finds the class named by its programmatic identifier or braced class
-// identifier, the registry first, then the manifests in manifestFolder (the
-// program's own folder when empty). Raises error 429 naming the identifier
-// when neither knows it.
-ClassLocation locateClass(const QString& name, const QString& manifestFolder = {});
-
-// Creates an instance of the class found at where; name is the identifier
-// the caller asked for, for the message of error 429 when the library cannot
-// be loaded or does not serve the class.
-Ptr<IUnknown> createObject(const ClassLocation& where, const QString& name);
-
 // Creates an instance of the class named by its programmatic identifier
-// ("工程1.NewHscrollbar") or its braced class identifier: the per-user
-// registry names the library, else a manifest beside the program does; the
-// library is loaded by absolute path, its class factory makes the instance.
-// Failure raises runtime error 429 whose text names the identifier and the
-// reason (not registered, library missing or damaged, class not served).
-Ptr<IUnknown> createObject(const QString& name);
-
-// The same, looking for manifests in folder instead of beside the program.
-Ptr<IUnknown> createObject(const QString& name, const QString& manifestFolder);
+// ("工程1.NewHscrollbar") or its braced class identifier. Two places may
+// name the component file: the per-user registry, then a manifest in
+// manifestFolder (the program's own folder when empty). The file is loaded
+// by absolute path and its class factory makes the instance; when that
+// fails for the registered file (missing, damaged, not serving the class,
+// factory refused) the manifest is tried. Only when both fail is runtime
+// error 429 raised, its text naming the identifier and each place tried
+// with why it failed. from, when given, says where the instance came from.
+Ptr<IUnknown> createObject(const QString& name, const QString& manifestFolder = {},
+                           ClassLocation* from = nullptr);
 
 // Unloads the component libraries with nothing of theirs alive any more.
 // Hosts call it after releasing instances.

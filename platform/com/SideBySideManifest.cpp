@@ -19,7 +19,8 @@ std::optional<ManifestClass> findInManifests(const QString& folder, const QStrin
             manifest.endGroup();
             if (!clsid || file.isEmpty()) continue;
             if (progId == name || (wantedClass && *wantedClass == *clsid))
-                return ManifestClass{*clsid, progId, QDir::cleanPath(dir.absoluteFilePath(file))};
+                return ManifestClass{*clsid, progId, QDir::cleanPath(dir.absoluteFilePath(file)),
+                                     dir.absoluteFilePath(entry)};
         }
     }
     return std::nullopt;

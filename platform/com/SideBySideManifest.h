@@ -21,7 +21,8 @@ namespace com {
 struct ManifestClass {
     Guid clsid;
     QString progId;
-    QString file;  // absolute
+    QString file;      // absolute
+    QString manifest;  // the manifest that names it, absolute
 };
 
 // The class named by programmatic identifier or braced class identifier in

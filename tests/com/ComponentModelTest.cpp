@@ -103,11 +103,11 @@ TEST_F(ComponentModel, RegisteredClassIsCreatedUsedReleasedAndUnloaded) {
 
     {
         // Created from the registry alone: no manifest in reach.
-        const com::ClassLocation where = com::locateClass(kProgId, noManifests.path());
+        com::ClassLocation where;
+        com::Ptr<com::IUnknown> object = com::createObject(kProgId, noManifests.path(), &where);
         EXPECT_EQ(where.source, com::ClassLocation::Source::Registry);
         EXPECT_EQ(where.clsid, kClsid);
         EXPECT_EQ(where.file, entry->serverPath);
-        com::Ptr<com::IUnknown> object = com::createObject(kProgId, noManifests.path());
         EXPECT_TRUE(mapped(kLibrary));
         auto dispatch = object.query<com::IDispatch>();
         ASSERT_TRUE(dispatch);
@@ -224,10 +224,10 @@ TEST_F(ComponentModel, ManifestBesideTheProgramNamesTheLibrary) {
         "1.NewHscrollbar\n");
     manifest.close();
     {
-        const com::ClassLocation where = com::locateClass(kProgId, folder.path());
+        com::ClassLocation where;
+        com::Ptr<com::IUnknown> object = com::createObject(kProgId, folder.path(), &where);
         EXPECT_EQ(where.source, com::ClassLocation::Source::Manifest);
         EXPECT_EQ(where.file, copy);
-        com::Ptr<com::IUnknown> object = com::createObject(where, kProgId);
         EXPECT_TRUE(object);
         EXPECT_TRUE(mapped(copy));
         EXPECT_FALSE(mapped(kLibrary));
@@ -236,7 +236,55 @@ TEST_F(ComponentModel, ManifestBesideTheProgramNamesTheLibrary) {
     EXPECT_FALSE(mapped(copy));
 }
 
-TEST_F(ComponentModel, MissingOrDamagedLibraryIsAClearError) {
+// What a registry entry can be left pointing at once the build or install
+// that registered it is gone, or was replaced.
+enum class Stale { Missing, Damaged, WrongClass };
+
+TEST_F(ComponentModel, StaleRegistrationGivesWayToTheManifestBesideTheProgram) {
+    for (Stale kind : {Stale::Missing, Stale::Damaged, Stale::WrongClass}) {
+        SCOPED_TRACE(int(kind));
+        // A build of the slider registered from its own folder.
+        QTemporaryDir build;
+        const QString built = build.filePath(QStringLiteral("libquillet.so"));
+        ASSERT_TRUE(QFile::copy(kLibrary, built));
+        {
+            QString reason;
+            com::ComponentLibrary* copy = com::ComponentLibrary::load(built, &reason);
+            ASSERT_TRUE(copy) << reason.toStdString();
+            ASSERT_EQ(copy->registerServer(), com::hr::Ok);
+        }
+        com::freeUnusedLibraries();
+        ASSERT_FALSE(mapped(built));
+        switch (kind) {
+            case Stale::Missing:
+                ASSERT_TRUE(QFile::remove(built));
+                break;
+            case Stale::Damaged:
+                ASSERT_TRUE(QFile::resize(built, QFileInfo(built).size() / 3));
+                break;
+            case Stale::WrongClass: {
+                // The identifier now leads to a class that file does not serve.
+                QSettings file(com::registry::filePath(), QSettings::IniFormat);
+                const QString other = QStringLiteral("{0BADC1A5-0000-0000-0000-000000000001}");
+                file.setValue("ProgID.工程1.NewHscrollbar/CLSID", other);
+                file.setValue("CLSID.0BADC1A5-0000-0000-0000-000000000001/InprocServer", built);
+                break;
+            }
+        }
+        {
+            // Beside the test program are the built slider and its manifest.
+            com::ClassLocation where;
+            com::Ptr<com::IUnknown> object = com::createObject(kProgId, {}, &where);
+            ASSERT_TRUE(object.query<com::IDispatch>());
+            EXPECT_EQ(where.source, com::ClassLocation::Source::Manifest);
+            EXPECT_TRUE(mapped(kLibrary)) << "made from the file the manifest names";
+            EXPECT_FALSE(mapped(built));
+        }
+        com::freeUnusedLibraries();
+    }
+}
+
+TEST_F(ComponentModel, WhenEveryPlaceFailsEachIsNamedWithWhy) {
     ASSERT_EQ(library().registerServer(), com::hr::Ok);
     com::freeUnusedLibraries();
     QTemporaryDir folder;
@@ -244,24 +292,36 @@ TEST_F(ComponentModel, MissingOrDamagedLibraryIsAClearError) {
     QSettings file(com::registry::filePath(), QSettings::IniFormat);
     const QString key = QStringLiteral("CLSID.4BC2321F-C8F0-11D3-86B8-52544C9974A0/InprocServer");
 
-    // Registered, but the file is gone.
+    // Registered, but the file is gone, and no manifest anywhere.
     file.setValue(key, moved);
     file.sync();
-    Failure missing = failureOf([&] { com::createObject(kProgId, noManifests.path()); });
+    const Failure missing = failureOf([&] { com::createObject(kProgId, noManifests.path()); });
     EXPECT_EQ(missing.number, 429);
-    EXPECT_TRUE(missing.text.contains(kProgId));
-    EXPECT_TRUE(missing.text.contains(moved)) << missing.text.toStdString();
+    for (const QString& named : {kProgId, com::registry::filePath(), moved, noManifests.path()})
+        EXPECT_TRUE(missing.text.contains(named))
+            << named.toStdString() << " in " << missing.text.toStdString();
+    EXPECT_FALSE(missing.text.contains(QStringLiteral("ActiveX")));
 
-    // Cut short in the middle.
+    // Cut short in the middle, and a manifest naming the same cut file.
     QFile original(kLibrary);
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     QFile truncated(moved);
     ASSERT_TRUE(truncated.open(QIODevice::WriteOnly));
     truncated.write(original.read(original.size() / 3));
     truncated.close();
-    Failure damaged = failureOf([&] { com::createObject(kProgId, noManifests.path()); });
+    QFile manifest(folder.filePath(QStringLiteral("quillet.manifest")));
+    ASSERT_TRUE(manifest.open(QIODevice::WriteOnly));
+    manifest.write(
+        "[NewHscrollbar]\nFile=libquillet.so\n"
+        "CLSID={4BC2321F-C8F0-11D3-86B8-52544C9974A0}\n"
+        "ProgID=\xe5\xb7\xa5\xe7\xa8\x8b"
+        "1.NewHscrollbar\n");
+    manifest.close();
+    const Failure damaged = failureOf([&] { com::createObject(kProgId, folder.path()); });
     EXPECT_EQ(damaged.number, 429);
-    EXPECT_TRUE(damaged.text.contains(moved)) << damaged.text.toStdString();
+    EXPECT_TRUE(damaged.text.contains(com::registry::filePath()));
+    EXPECT_TRUE(damaged.text.contains(manifest.fileName())) << damaged.text.toStdString();
+    EXPECT_EQ(damaged.text.count(moved), 2) << "both places lead to the damaged file";
 
     // Loadable, but not a component library.
     QString reason;

@@ -3,8 +3,13 @@
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
-pid=
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
+pid= tracer= xvfb=
+cleanup() {
+  set +e
+  if [ -n "$pid" ]; then kill -KILL "$pid"; wait "$tracer"; fi 2>/dev/null
+  if [ -n "$xvfb" ]; then kill "$xvfb"; wait "$xvfb"; fi 2>/dev/null
+  rm -rf "$work"
+}
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -22,29 +27,46 @@ desktop-file-validate "$prefix/share/applications/org.ravelle.Ravelle.desktop" |
 appstreamcli validate --no-net "$prefix/share/metainfo/org.ravelle.Ravelle.metainfo.xml" >/dev/null \
   || fail "metainfo"
 
-# Start it the way the desktop does: the Exec line's command on the PATH,
-# with nothing of the build tree around.
+# Starts it the way the desktop does: the Exec line's command on the PATH,
+# with nothing of the build tree around, settings and registry under
+# CONFIG, the files it opens traced to TRACE.
 exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/org.ravelle.Ravelle.desktop")
-mkdir -p "$work/config"
-env -i HOME="$work" PATH="$prefix/bin:/usr/bin:/bin" XDG_CONFIG_HOME="$work/config" \
-  QT_QPA_PLATFORM=offscreen \
-  strace -f -qq -e trace=openat -o "$work/trace" $exec_line &
-tracer=$!
-for _ in $(seq 100); do
-  pid=$(pgrep -P "$tracer" || true)
-  [ -n "$pid" ] && grep -q 'volm.bmp' "$work/trace" 2>/dev/null && break
-  sleep 0.1
-done
-[ -n "$pid" ] || fail "the installed player did not start"
-sleep 0.5
+start_installed() {  # CONFIG TRACE [VAR=VALUE...]
+  local config=$1 trace=$2
+  shift 2
+  mkdir -p "$config" "$work/runtime"
+  chmod 700 "$work/runtime"
+  env -i HOME="$work" PATH="$prefix/bin:/usr/bin:/bin" XDG_CONFIG_HOME="$config" \
+    XDG_RUNTIME_DIR="$work/runtime" "$@" \
+    strace -f -qq -e trace=openat -o "$trace" $exec_line &
+  tracer=$!
+  for _ in $(seq 100); do
+    pid=$(pgrep -P "$tracer" || true)
+    [ -n "$pid" ] && grep -q 'volm.bmp' "$trace" 2>/dev/null && break
+    sleep 0.1
+  done
+  [ -n "$pid" ] || fail "the installed player did not start"
+  sleep 0.5
+}
 # The player itself is asked to end; it saves and closes, and the tracer
 # with it.
-kill -TERM "$pid"
-wait "$tracer" || fail "the installed player did not end cleanly"
-pid=
+stop_installed() {
+  kill -TERM "$pid"
+  for _ in $(seq 100); do
+    kill -0 "$tracer" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$tracer" 2>/dev/null && fail "the installed player did not end within 10 s of SIGTERM"
+  wait "$tracer" || fail "the installed player did not end cleanly"
+  pid=
+}
+slider_from_prefix() {  # TRACE
+  grep -E "openat\(.*\"$prefix/lib/ravelle/libquillet.so\".*= [0-9]+$" "$1" >/dev/null
+}
 
-grep -E "openat\(.*\"$prefix/lib/ravelle/libquillet.so\".*= [0-9]+$" "$work/trace" >/dev/null \
-  || fail "the slider did not come from the installed quillet"
+start_installed "$work/config" "$work/trace" QT_QPA_PLATFORM=offscreen
+stop_installed
+slider_from_prefix "$work/trace" || fail "the slider did not come from the installed quillet"
 grep -E "openat\(.*\"$prefix/lib/ravelle/volm.bmp\".*= [0-9]+$" "$work/trace" >/dev/null \
   || fail "the picture beside the installed program was not read"
 if grep -E "openat\(.*\"$build" "$work/trace" | grep -v ENOENT >/dev/null; then
@@ -52,3 +74,36 @@ if grep -E "openat\(.*\"$build" "$work/trace" | grep -v ENOENT >/dev/null; then
 fi
 [ -f "$work/config/ProgramSettings/ravelle.ini" ] || fail "no playlist saved at exit"
 echo "installed player ran from $prefix"
+
+# A build's quillet registered, then the build deleted: the registry names
+# a file that is gone. The installed player makes its slider from the
+# quillet beside it all the same, with no message box, and regcomp --check
+# names the stale file. Boxes only show on a real display: a private Xvfb.
+stale=$work/old-build/libquillet.so
+mkdir -p "$(dirname "$stale")"
+cp "$build/bin/libquillet.so" "$stale"
+XDG_CONFIG_HOME=$work/stale-config "$build/bin/regcomp" "$stale" >/dev/null \
+  || fail "regcomp could not register $stale"
+rm -rf "$work/old-build"
+
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(tail -1 "$work/xvfb.log")"
+display=:$(head -1 "$work/display")
+start_installed "$work/stale-config" "$work/stale-trace" DISPLAY="$display" QT_QPA_PLATFORM=xcb
+DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^ravelle$' >/dev/null \
+  || fail "the installed player's window did not show"
+sleep 0.5
+windows=$(DISPLAY=$display xdotool search --onlyvisible --name '^ravelle$' | wc -l)
+[ "$windows" = 1 ] || fail "$windows windows named ravelle: a message box came up at start"
+stop_installed
+slider_from_prefix "$work/stale-trace" \
+  || fail "with a stale registration the slider did not come from the installed quillet"
+set +e
+check=$(XDG_CONFIG_HOME=$work/stale-config "$build/bin/regcomp" --check)
+status=$?
+set -e
+[ "$status" = 1 ] || fail "regcomp --check ended with $status on a stale registration: $check"
+grep -F -q "$stale" <<<"$check" || fail "regcomp --check does not name $stale: $check"
+echo "with a registration of the deleted $stale the slider came from the installed quillet"

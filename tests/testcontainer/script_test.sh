@@ -6,7 +6,8 @@
 #   script_test.sh [--register] CONTAINER SCRIPT EXPECTED|--held-key OUTPUT_FOLDER
 #
 # With EXPECTED, the container's answers (each command echoed, the program's
-# folder written BIN, and its exit status last) must be the file's lines.
+# folder written BIN, its settings folder CONFIG, and its exit status last)
+# must be the file's lines.
 # With --held-key, a held key must have repeated its KeyDown, paged once for
 # each, and gone up once, after the last repeat. --register puts the slider in the
 # per-user component registry first, so it is found there and not through
@@ -57,7 +58,7 @@ status=$?
 [ "$status" -ne 124 ] || fail "the container did not finish the script within 120 s"
 
 {
-    sed "s|$bin|BIN|g" "$out/output.txt"
+    sed -e "s|$bin|BIN|g" -e "s|$XDG_CONFIG_HOME|CONFIG|g" "$out/output.txt"
     echo "Exit $status"
 } >"$out/answers.txt"
 

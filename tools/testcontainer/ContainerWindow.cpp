@@ -227,14 +227,14 @@ bool ContainerWindow::host(const hosting::PropertyBag& bag) {
                                         .userMode = m_runMode->isChecked(),
                                         .bag = bag};
     try {
-        const com::ClassLocation where = com::locateClass(progId);
+        com::ClassLocation where;
+        com::Ptr<com::IUnknown> instance = com::createObject(progId, {}, &where);
         writeLine(QStringLiteral("Class %1 %2 %3")
                       .arg(where.clsid.toString(),
                            where.source == com::ClassLocation::Source::Registry
                                ? QStringLiteral("registry")
                                : QStringLiteral("manifest"),
                            where.file));
-        com::Ptr<com::IUnknown> instance = com::createObject(where, progId);
         // Known before the instance is placed: it raises events and tells
         // of changed properties while it loads.
         m_object = instance.query<com::IDispatch>();
