@@ -53,8 +53,8 @@ void Form1::Form_Load() {
     steps.skip([&] { Picture1.LoadPicture(forms::App::Path() + QStringLiteral("/volm.bmp")); });
     steps.skip([&] { restorePlaylist(); });
     if (!m_componentError.isEmpty())
-        reportLater(
-            QStringLiteral("音量滑块无法创建，音量将直接由滚动条设置。\n%1").arg(m_componentError));
+        reportLater(QStringLiteral("音量滑块部件无法创建，音量将直接由滚动条设置。\n\n%1")
+                        .arg(m_componentError));
 }
 
 void Form1::restorePlaylist() {

@@ -33,11 +33,11 @@ void dispatch(const std::function<void()>& handler) noexcept {
     } catch (const std::bad_alloc&) {
         reach(RuntimeError(OutOfMemory));
     } catch (const std::exception& other) {
-        reach(
-            RuntimeError(InternalError,
-                         QStringLiteral("内部错误: %1").arg(QString::fromLocal8Bit(other.what()))));
+        reach(RuntimeError(
+            InternalError,
+            QStringLiteral("程序内部错误: %1").arg(QString::fromLocal8Bit(other.what()))));
     } catch (...) {
-        reach(RuntimeError(InternalError, QStringLiteral("内部错误")));
+        reach(RuntimeError(InternalError, QStringLiteral("程序内部错误")));
     }
 }
 

@@ -10,7 +10,7 @@ RuntimeError::RuntimeError(int number, QString description)
 QString RuntimeError::standardDescription(int number) {
     switch (number) {
         case InvalidProcedureCall:
-            return QStringLiteral("无效的过程调用或参数");
+            return QStringLiteral("无效的调用或参数");
         case Overflow:
             return QStringLiteral("溢出");
         case OutOfMemory:
@@ -24,11 +24,19 @@ QString RuntimeError::standardDescription(int number) {
         case InvalidPropertyValue:
             return QStringLiteral("无效的属性值");
         case InvalidPropertyArrayIndex:
-            return QStringLiteral("无效的属性数组索引");
+            return QStringLiteral("无效的属性索引");
         case InvalidPicture:
             return QStringLiteral("无效的图片");
+        case CannotCreateObject:
+            return QStringLiteral("无法创建部件的对象");
+        case ObjectDoesNotSupport:
+            return QStringLiteral("对象不支持该属性或方法");
+        case ClientSiteNotAvailable:
+            return QStringLiteral("控件还没有放到窗体上");
+        case InternalError:
+            return QStringLiteral("程序内部错误");
         default:
-            return QStringLiteral("应用程序定义的错误或对象定义的错误");
+            return QStringLiteral("运行时错误");
     }
 }
 

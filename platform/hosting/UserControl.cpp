@@ -65,12 +65,11 @@ bool UserControl::AmbientUserMode() const {
 }
 
 com::Variant UserControl::Extender(const QString& property) const {
-    if (!m_site)
-        errors::raiseError(errors::ClientSiteNotAvailable, QStringLiteral("客户站点不可用"));
+    if (!m_site) errors::raiseError(errors::ClientSiteNotAvailable);
     com::Variant value;
     if (com::hr::failed(m_site->GetExtenderProperty(property, &value)))
         errors::raiseError(errors::ObjectDoesNotSupport,
-                           QStringLiteral("对象不支持该属性或方法: Extender.%1").arg(property));
+                           QStringLiteral("窗体没有为控件提供属性 %1").arg(property));
     return value;
 }
 
