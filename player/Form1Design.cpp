@@ -18,6 +18,13 @@ QFont clockFont() {
     font.setWeight(QFont::Normal);
     return font;
 }
+
+QFont aboutFont(QFont font) {
+    // The desktop's small size for secondary text: at it the whole about
+    // line, date included, fits the 3000-twip strip.
+    font.setPointSize(8);
+    return font;
+}
 }  // namespace
 
 Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> dialog)
@@ -58,7 +65,8 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
     Label3.Move(420, 75, 3000, 255);
     Label3.setBackColor(kStripBlue);
     Label3.setForeColor(palette().color(QPalette::WindowText));
-    Label3.setCaption(QStringLiteral("ravelle V1.3 ravelle 项目组 编于2004年3月"));
+    Label3.setFont(aboutFont(font()));
+    Label3.setCaption(QStringLiteral("ravelle V1.3 项目组 编于2004年3月"));
 
     Label4.Move(4350, 75, 3000, 178);
     Label4.setBackColor(kStripBlue);

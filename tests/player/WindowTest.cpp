@@ -67,7 +67,7 @@ TEST_F(WindowTest, CaptionsAreTheDesignTextsAndRenderAsChinese) {
         EXPECT_TRUE(rendersWithoutMissingGlyphs(button->Caption(), button->widget()->font()))
             << button->Name().toStdString() << ": install a CJK font (fonts-wqy-microhei)";
     }
-    EXPECT_EQ(form.Label3.Caption(), QStringLiteral("ravelle V1.3 ravelle 项目组 编于2004年3月"));
+    EXPECT_EQ(form.Label3.Caption(), QStringLiteral("ravelle V1.3 项目组 编于2004年3月"));
     EXPECT_TRUE(rendersWithoutMissingGlyphs(form.Label3.Caption(), form.Label3.widget()->font()));
     // The clock's digits and colon are all one width, so it does not jitter
     // as the seconds change (whether or not the face calls itself fixed).
@@ -80,6 +80,30 @@ TEST_F(WindowTest, CaptionsAreTheDesignTextsAndRenderAsChinese) {
     EXPECT_EQ(form.add.Caption(), QStringLiteral("添加"));
     EXPECT_EQ(form.del.Caption(), QStringLiteral("删除"));
     EXPECT_EQ(form.delt.Caption(), QStringLiteral("删除其余"));
+}
+
+// The strip draws no more of its caption than its own 3000 twips, wherever
+// it has scrolled to: a line wider than that is never seen whole.
+TEST_F(WindowTest, TheAboutLineFitsItsStripWholeAtOneAndTwiceTheScale) {
+    QWidget* about = form.Label3.widget();
+    const QString line = form.Label3.Caption();
+    ASSERT_TRUE(line.endsWith(QStringLiteral("编于2004年3月")));
+    for (const qreal scale : {1.0, 2.0}) {
+        QFont font = about->font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        const QFontMetricsF metrics(font);
+        EXPECT_LE(metrics.horizontalAdvance(line) / scale, about->width()) << scale;
+        EXPECT_LE(metrics.height() / scale, about->height()) << scale;
+    }
+    // As drawn: the last glyph ends clear of the strip's right edge.
+    const QImage drawn = about->grab().toImage();
+    const QColor strip = form.Label3.BackColor();
+    int rightmostInk = -1;
+    for (int x = 0; x < drawn.width(); ++x)
+        for (int y = 0; y < drawn.height(); ++y)
+            if (drawn.pixelColor(x, y) != strip) rightmostInk = x;
+    EXPECT_GT(rightmostInk, drawn.width() / 2);
+    EXPECT_LT(rightmostInk, drawn.width() - 4) << "the line runs into the strip's edge";
 }
 
 TEST_F(WindowTest, RendersTheDesignColoursWithResumeAndUpArrowHidden) {
