@@ -3,6 +3,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <csignal>
@@ -17,6 +19,18 @@ extern "C" void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(wakeFds[0], &byte, 1);
 }
+// A modal dialog open at that moment (a message box, the Open dialog) runs
+// an event loop of its own that would keep the process alive after the
+// window has closed: each is cancelled, innermost first.
+void endModalDialogs() {
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal) break;  // it would not go
+    }
+}
 }  // namespace
 
 void closeOnSignals(QWidget* window) {
@@ -29,6 +43,7 @@ void closeOnSignals(QWidget* window) {
         char buffer[64];
         while (::read(wakeFds[1], buffer, sizeof buffer) > 0) {
         }
+        endModalDialogs();
         if (target) target->close();
     });
     struct sigaction action = {};

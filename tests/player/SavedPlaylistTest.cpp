@@ -2,13 +2,16 @@
 // start reads back, and stores that are damaged or cannot be written.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <memory>
 
 #include "doubles/SimulatedForm1.h"
 #include "forms/CloseOnSignals.h"
+#include "forms/MessageBox.h"
 #include "settings/SettingsStore.h"
 #include "support/ModalWatcher.h"
 #include "support/TempConfig.h"
@@ -139,6 +142,32 @@ TEST(SavedPlaylist, ATerminationSignalClosesTheWindowAndSaves) {
     form.List1.AddItem(QStringLiteral("/m/kept.mp3"));
     ::raise(SIGTERM);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 5000));
+    settings::closeAllStores();
+    EXPECT_EQ(stored(QStringLiteral("0")), QStringLiteral("/m/kept.mp3"));
+}
+
+TEST(SavedPlaylist, ATerminationSignalAlsoEndsAMessageBoxThatIsOpen) {
+    TempConfig config;
+    SimulatedForm1 form;
+    forms::closeOnSignals(&form);
+    form.Show();
+    form.List1.AddItem(QStringLiteral("/m/kept.mp3"));
+    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+    // Should the signal leave the box open, it is answered here after a
+    // while, so that the test ends either way.
+    bool answeredHere = false;
+    QTimer rescue;
+    rescue.setSingleShot(true);
+    QObject::connect(&rescue, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            answeredHere = true;
+            box->close();
+        }
+    });
+    rescue.start(10000);
+    forms::MsgBox(QStringLiteral("设置文件已损坏。"), forms::MsgBoxStyle::Exclamation);
+    EXPECT_FALSE(answeredHere) << "the box outlived the signal";
+    EXPECT_FALSE(form.isVisible());
     settings::closeAllStores();
     EXPECT_EQ(stored(QStringLiteral("0")), QStringLiteral("/m/kept.mp3"));
 }
