@@ -66,7 +66,7 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
     Label3.setBackColor(kStripBlue);
     Label3.setForeColor(palette().color(QPalette::WindowText));
     Label3.setFont(aboutFont(font()));
-    Label3.setCaption(QStringLiteral("ravelle V1.3 项目组 编于2004年3月"));
+    Label3.setCaption(QStringLiteral("ravelle V1.3 周岚 编于2004年3月"));
 
     Label4.Move(4350, 75, 3000, 178);
     Label4.setBackColor(kStripBlue);

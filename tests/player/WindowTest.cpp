@@ -67,7 +67,7 @@ TEST_F(WindowTest, CaptionsAreTheDesignTextsAndRenderAsChinese) {
         EXPECT_TRUE(rendersWithoutMissingGlyphs(button->Caption(), button->widget()->font()))
             << button->Name().toStdString() << ": install a CJK font (fonts-wqy-microhei)";
     }
-    EXPECT_EQ(form.Label3.Caption(), QStringLiteral("ravelle V1.3 项目组 编于2004年3月"));
+    EXPECT_EQ(form.Label3.Caption(), QStringLiteral("ravelle V1.3 周岚 编于2004年3月"));
     EXPECT_TRUE(rendersWithoutMissingGlyphs(form.Label3.Caption(), form.Label3.widget()->font()));
     // The clock's digits and colon are all one width, so it does not jitter
     // as the seconds change (whether or not the face calls itself fixed).
