@@ -1,8 +1,10 @@
 // The GStreamer media device on small files made for the run: lengths,
 // positions through play, pause and the end, the one-second notification,
 // files it must refuse, re-entrant commands, and the output level.
+#include <fcntl.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -232,10 +234,20 @@ TEST_F(GstDevice, UnplayableFilesFailTheOpenAndLeaveTheDeviceClosed) {
     picture.fill(Qt::red);
     picture.save(media->path("picture.png"));
     const QString noSamples = media->bytes("silence.wav", wavHeaderWithoutSamples());
+    // Reading a FIFO waits for a writer, and a device may never end: the
+    // device must refuse both without opening them. The test holds the
+    // FIFO's other end, so a device that did open it fails here instead of
+    // hanging.
+    const QByteArray fifo = QFile::encodeName(media->path("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const int fifoHeld = ::open(fifo.constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fifoHeld, 0);
 
     const QList<std::pair<QString, int>> cases{
         {media->path("missing.mp3"), media::FileNotFound},
         {media->path("folder.mp3"), media::NotAFile},
+        {media->path("pipe.mp3"), media::NotAFile},
+        {QStringLiteral("/dev/zero"), media::NotAFile},
         {media->bytes("empty.mp3", {}), media::EmptyFile},
         {media->bytes("text.mp3", "this is not a sound at all\n"), media::NotPlayable},
         {media->bytes("truncated.mp3", mp3.left(300)), media::NotPlayable},
@@ -258,6 +270,7 @@ TEST_F(GstDevice, UnplayableFilesFailTheOpenAndLeaveTheDeviceClosed) {
         device.setCommand("play");
         expectClosed(device);
     }
+    ::close(fifoHeld);
     // None of that wedged it: a good file still opens.
     device.setFileName(tone);
     device.setCommand("open");
