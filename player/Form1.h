@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <memory>
+#include <optional>
 
 #include "devices/FileDialog.h"
 #include "devices/MediaDevice.h"
@@ -15,10 +17,11 @@
 #include "forms/Timer.h"
 #include "hosting/ControlSite.h"
 
-// The player's one window. It keeps no variables of its own: what it is
-// playing, whether it is paused, the elapsed seconds, the status text, the
-// marker's place and whether the playlist panel is open all live in the
-// properties of its controls.
+// The player's one window. What it is playing, whether it is paused, the
+// elapsed seconds, the status text, the marker's place and whether the
+// playlist panel is open all live in the properties of its controls. Its one
+// variable of its own is the random advance under way while broken entries
+// are passed over, which spans several turns of the event loop.
 class Form1 : public forms::Form {
 public:
     // The window plays through the media device and asks for files with
@@ -97,6 +100,10 @@ public:
     // invalid argument (error 5).
     QString nam(const QString& path) const;
 
+    // True while continuous play is passing over entries it cannot play,
+    // one try a turn of the event loop, until one plays or it gives up.
+    bool advancing() const { return m_advance.has_value(); }
+
 private:
     void restorePlaylist();
     void savePlaylist();
@@ -104,13 +111,29 @@ private:
     QString nowPlayingText() const;
     QString startedText() const;
     bool deviceIsPlayable() const;
+    bool deviceStarted() const;
+    void showStopped();
     void moveMarker();
     bool followTrack();
     void closeEndedTrack();
-    void startRandomEntry(int last);
+    void beginAdvance();
+    void passOver(const QString& path);
+    void advanceTurn(int generation);
+    void tryRandomEntry();
+    void endAdvance();
     void stopAdvancing(const QString& status);
     void createVolumeSlider();
     void reportLater(const QString& message);
 
     QString m_componentError;
+
+    // The random advance under way: how many picks it has drawn, and the
+    // entries it found it cannot play, which it does not open again.
+    struct Advance {
+        int generation = 0;
+        int picks = 0;
+        QSet<QString> unplayable;
+    };
+    std::optional<Advance> m_advance;
+    int m_advances = 0;
 };

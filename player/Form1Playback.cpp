@@ -1,9 +1,19 @@
 // The media device's status notification: the progress marker follows the
 // track, and at the end of a track a random playlist entry starts, without
 // end. Every pick is uniform over all entries, the one that just ended
-// included; no history is kept.
+// included; no history is kept beyond the advance under way.
+//
+// A picked entry that cannot be played is passed over for another pick.
+// Each try is a turn of its own on the event loop, so the window keeps
+// answering however many broken entries the playlist holds; an entry found
+// broken is not opened again in the same advance, and the advance gives up
+// after a few picks per entry. A command of the user's ends it.
+#include <QTimer>
+
 #include "Form1.h"
 #include "devices/MediaCommand.h"
+#include "errors/EventDispatch.h"
+#include "errors/Steps.h"
 #include "forms/Rnd.h"
 
 namespace {
@@ -36,43 +46,87 @@ void Form1::closeEndedTrack() {
 }
 
 void Form1::mci_StatusUpdate() {
-    const int last = List1.ListCount() - 1;
     if (!followTrack()) return;
     closeEndedTrack();
-    startRandomEntry(last);
+    beginAdvance();
+    advanceTurn(m_advance->generation);
 }
 
-void Form1::startRandomEntry(int last) {
-    const int maxPicks = kPicksPerEntry * std::max(1, last + 1);
-    for (int picks = 1;; ++picks) {
-        if (List1.ListCount() == 0) {
+void Form1::beginAdvance() { m_advance = Advance{.generation = ++m_advances}; }
+
+// The entry just tried does not play: it is closed if it opened at all,
+// and the next try waits for the next turn of the event loop, so that a
+// click, a repaint or a timer gets in between.
+void Form1::passOver(const QString& path) {
+    if (mci.isOpen()) closeEndedTrack();
+    m_advance->unplayable.insert(path);
+    QTimer::singleShot(0, this,
+                       [this, generation = m_advance->generation] { advanceTurn(generation); });
+}
+
+// One turn of the advance: a try, unless a command of the user's has ended
+// this advance or started another since the turn was queued.
+void Form1::advanceTurn(int generation) {
+    if (!m_advance || m_advance->generation != generation) return;
+    errors::dispatch([this] {
+        try {
+            tryRandomEntry();
+        } catch (...) {
+            // The failure goes to the last-resort handler; the advance
+            // must not be left waiting for a turn that never comes.
             stopAdvancing(QStringLiteral("已停止播放"));
-            return;
+            throw;
         }
-        Label2.setCaption(kClockReset);
-        Label5.setCaption(QString());
-        const int index = int((last - 0 + 1) * forms::Rnd::Next() + 0);
-        mci.setFileName(List1.List(index));
-        mci.setCommand(media::kOpen);
-        mci.setCommand(media::kPlay);
-        Label4.setCaption(startedText());
-        if (deviceIsPlayable() && !followTrack()) return;
-        // At its end already, or of no length at all: close it and pick
-        // again.
-        if (mci.isOpen()) closeEndedTrack();
-        if (picks >= maxPicks) {
-            stopAdvancing(QStringLiteral("播放列表中没有可以播放的文件"));
-            return;
-        }
-    }
+    });
 }
 
-// Continuous play gives up: nothing is open, and Play is offered again.
+// One try: picks until an entry not yet found broken comes up, then opens
+// and plays it. The list is read afresh on every try, since the user may
+// edit it while the advance goes on.
+void Form1::tryRandomEntry() {
+    const int count = List1.ListCount();
+    if (count == 0) return stopAdvancing(QStringLiteral("已停止播放"));
+    const int last = count - 1;
+    const int maxPicks = kPicksPerEntry * count;
+    QString path;
+    do {
+        if (m_advance->picks >= maxPicks)
+            return stopAdvancing(QStringLiteral("播放列表中没有可以播放的文件"));
+        ++m_advance->picks;
+        const int index = int((last - 0 + 1) * forms::Rnd::Next() + 0);
+        path = List1.List(index);
+    } while (m_advance->unplayable.contains(path));
+
+    errors::Steps steps;
+    // The clock starts again from 0. After the first try it already shows
+    // that, and a caption written again repaints its label: over thousands
+    // of broken entries those repaints would be most of the advance's time.
+    if (Label2.Caption() != kClockReset) Label2.setCaption(kClockReset);
+    if (!Label5.Caption().isEmpty()) Label5.setCaption(QString());
+    mci.setFileName(path);
+    mci.setCommand(media::kOpen);
+    mci.setCommand(media::kPlay);
+    // An entry without a folder plays all the same; only its name cannot be
+    // shown, and the status line keeps what it said.
+    steps.skip([&] { Label4.setCaption(startedText()); });
+    if (deviceIsPlayable() && !followTrack()) return endAdvance();
+    passOver(path);
+}
+
+void Form1::endAdvance() { m_advance.reset(); }
+
+// Continuous play gives up: nothing is open, and the buttons are those of
+// the stopped player.
 void Form1::stopAdvancing(const QString& status) {
+    endAdvance();
     mci.setCommand(media::kClose);
-    Command2.setEnabled(true);
-    Command6.setLeft(kMarkerHome);
+    const bool pauseHadFocus = Command3.widget()->hasFocus();
+    showStopped();
     Label2.setCaption(kClockReset);
     Label5.setCaption(QString());
     Label4.setCaption(status);
+    if (pauseHadFocus) {
+        errors::Steps steps;
+        steps.skip([&] { Command2.SetFocus(); });
+    }
 }

@@ -1,7 +1,8 @@
 // The transport: Open, Play, Pause, Stop, Resume and a double-click on a
 // playlist entry. Each is a fixed run of steps on the controls and the
 // media device; which command can be used next follows from the buttons'
-// flags alone.
+// flags alone. Each also ends a random advance still passing over broken
+// entries: what the user asks for comes first.
 #include "Form1.h"
 #include "devices/MediaCommand.h"
 #include "errors/RuntimeError.h"
@@ -16,6 +17,9 @@ QString Form1::nam(const QString& path) const {
 
 bool Form1::deviceIsPlayable() const { return mci.isOpen() && mci.Length() > 0; }
 
+// The file just told to play is playing, not refused, empty or at its end.
+bool Form1::deviceStarted() const { return deviceIsPlayable() && mci.Position() < mci.Length(); }
+
 QString Form1::nowPlayingText() const { return QStringLiteral("正在播放..") + nam(mci.FileName()); }
 
 // The status line for the file the device was just told to open and play:
@@ -23,6 +27,16 @@ QString Form1::nowPlayingText() const { return QStringLiteral("正在播放..") 
 QString Form1::startedText() const {
     return deviceIsPlayable() ? nowPlayingText()
                               : QStringLiteral("无法播放..") + nam(mci.FileName());
+}
+
+// Nothing plays: the buttons are those of the stopped player, Play offered
+// and nothing to pause or resume.
+void Form1::showStopped() {
+    Command2.setEnabled(true);
+    Command3.setVisible(true);
+    Command3.setEnabled(false);
+    Command5.setVisible(false);
+    Command6.setLeft(kMarkerHome);
 }
 
 void Form1::Command1_Click() {
@@ -35,6 +49,8 @@ void Form1::Command1_Click() {
         Command2.SetFocus();
         return;
     }
+    // The chosen file takes over from an advance that went on meanwhile.
+    endAdvance();
     mci.setCommand(media::kClose);
     mci.setFileName(cdlg.FileName());
     List1.AddItem(cdlg.FileName());
@@ -44,10 +60,17 @@ void Form1::Command1_Click() {
     steps.skip([&] { mci.setCommand(media::kPlay); });
     steps.skip([&] { Label5.setCaption(QString()); });
     steps.skip([&] { Label4.setCaption(startedText()); });
+    // The user asked for this one file: when it does not play, nothing
+    // plays, and the buttons say so.
+    if (!deviceStarted()) {
+        steps.skip([&] { mci.setCommand(media::kClose); });
+        steps.skip([&] { showStopped(); });
+    }
     steps.skip([&] { Command2.SetFocus(); });
 }
 
 void Form1::Command2_Click() {
+    endAdvance();
     errors::Steps steps;
     const int n = List1.ListCount() - 1;
     mci.setCommand(media::kClose);
@@ -57,7 +80,8 @@ void Form1::Command2_Click() {
     // An empty playlist has nothing to pick: what was done so far stands.
     if (n < 0) return;
     const int i = int((n - 0 + 1) * forms::Rnd::Next() + 0);
-    mci.setFileName(List1.List(i));
+    const QString picked = List1.List(i);
+    mci.setFileName(picked);
     mci.setCommand(media::kOpen);
     steps.leave([&] { mci.setCommand(media::kPlay); });
     steps.leave([&] { Label4.setCaption(startedText()); });
@@ -65,9 +89,17 @@ void Form1::Command2_Click() {
     steps.leave([&] { Command3.setEnabled(true); });
     steps.leave([&] { Command4.setEnabled(true); });
     steps.leave([&] { Command3.SetFocus(); });
+    // A pick that does not play is passed over as at the end of a track,
+    // whether or not its name could be shown.
+    if (!deviceStarted()) {
+        beginAdvance();
+        ++m_advance->picks;
+        passOver(picked);
+    }
 }
 
 void Form1::Command3_Click() {
+    endAdvance();
     mci.setCommand(media::kPause);
     Label4.setCaption(QStringLiteral("已暂停播放"));
     Command5.setVisible(true);
@@ -79,6 +111,7 @@ void Form1::Command3_Click() {
 }
 
 void Form1::Command4_Click() {
+    endAdvance();
     mci.setCommand(media::kStop);
     mci.setCommand(media::kClose);
     Command2.setEnabled(true);
@@ -92,6 +125,7 @@ void Form1::Command4_Click() {
 }
 
 void Form1::Command5_Click() {
+    endAdvance();
     errors::Steps steps;
     mci.setCommand(media::kPlay);
     steps.leave([&] { Label4.setCaption(nowPlayingText()); });
@@ -105,6 +139,7 @@ void Form1::Command5_Click() {
 }
 
 void Form1::List1_DblClick() {
+    endAdvance();
     errors::Steps steps;
     mci.setCommand(media::kClose);
     Command2.setEnabled(false);
@@ -121,4 +156,11 @@ void Form1::List1_DblClick() {
     mci.setCommand(media::kOpen);
     mci.setCommand(media::kPlay);
     steps.skip([&] { Label4.setCaption(startedText()); });
+    // The user asked for this one entry: when it does not play, nothing
+    // plays, and the buttons say so.
+    if (!deviceStarted()) {
+        steps.skip([&] { mci.setCommand(media::kClose); });
+        steps.skip([&] { showStopped(); });
+        steps.skip([&] { Command2.SetFocus(); });
+    }
 }

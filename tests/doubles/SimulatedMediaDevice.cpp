@@ -40,6 +40,7 @@ void SimulatedMediaDevice::halt() {
 
 void SimulatedMediaDevice::open() {
     if (m_open) close();
+    m_nowMs += m_openTimeMs;
     if (FileName().isEmpty()) return fail(media::NoFileName);
     if (m_unplayable.contains(FileName())) return fail(media::NotPlayable, FileName());
     const auto found = m_lengths.constFind(FileName());
@@ -68,6 +69,7 @@ void SimulatedMediaDevice::advance(qint64 ms) {
             if (m_positionMs == m_lengthMs) m_playing = false;
         }
         ms -= step;
+        m_nowMs += step;
         if (!m_open) continue;
         m_untilStatusMs -= step;
         if (m_untilStatusMs == 0) {

@@ -20,6 +20,9 @@
 //    device's timer does), through errors::dispatch, and sets Position to
 //    Length when the end is reached. Handlers may send any command from
 //    inside StatusUpdate.
+//  - now() reads the virtual clock; advance() moves it, and so does every
+//    "open" by openTime(), which stands for the real device checking the
+//    file and decoding its start (0 unless set).
 //  - failPlayback() makes the open stream break off as the real device sees
 //    it: the track counts as ended, with an error report.
 //  - log() holds every command received, in order; "open" is logged as
@@ -46,6 +49,9 @@ public:
 
     // Moves the virtual clock on by ms milliseconds.
     void advance(qint64 ms);
+    qint64 now() const { return m_nowMs; }
+    void setOpenTime(qint64 ms) { m_openTimeMs = ms; }
+    qint64 openTime() const { return m_openTimeMs; }
     void failPlayback();
 
     const QStringList& log() const { return m_log; }
@@ -72,4 +78,6 @@ private:
     qint32 m_positionMs = 0;
     qint64 m_untilStatusMs = StatusPeriodMs;
     quint32 m_level = 0;
+    qint64 m_nowMs = 0;
+    qint64 m_openTimeMs = 0;
 };

@@ -1,7 +1,7 @@
 // The transport: Open, Play, Pause, Stop, Resume and a double-click, from
 // every state the user can be in, with the buttons' flags, the commands the
 // device receives, the status line and the focus; the odd states the flags
-// allow; files that cannot be played; and the file-name function.
+// allow; a file asked for that cannot be played; and the file-name function.
 #include <gtest/gtest.h>
 
 #include "PlayerRig.h"
@@ -457,41 +457,53 @@ TEST(TransportPlay, OnAnEmptyPlaylistNothingPlaysAndTheStepsBeforeThePickStand) 
     EXPECT_TRUE(rig.lastResort.numbers.empty());
 }
 
-// A file the device cannot play is reported as such, by name, whichever
-// command started it; the buttons end as for any start.
-TEST(TransportUnplayable, TheStatusLineNamesTheFileThatCouldNotBePlayed) {
+// A file the user asked for by name that cannot be played: the status line
+// names it, nothing plays, and the buttons are those of the stopped player,
+// from whichever state the command came.
+TEST(TransportUnplayable, OpenOrADoubleClickOnAFileThatCannotBePlayedEndsStopped) {
     enum class Kind { NotAudio, Missing, ZeroLength };
-    enum class Via { Open, Play, DoubleClick };
+    enum class Via { Open, DoubleClick };
     const QString path = QStringLiteral("/music/坏 文件.mp3");
     for (Kind kind : {Kind::NotAudio, Kind::Missing, Kind::ZeroLength}) {
-        for (Via via : {Via::Open, Via::Play, Via::DoubleClick}) {
-            SCOPED_TRACE(::testing::Message() << "kind " << int(kind) << " via " << int(via));
-            PlayerRig rig;
-            if (kind == Kind::NotAudio) rig.mci->addUnplayableFile(path);
-            if (kind == Kind::ZeroLength) rig.mci->addFile(path, 0);
-            const char* flags = "";
-            switch (via) {
-                case Via::Open:
-                    rig.open(path);
-                    EXPECT_EQ(rig.form->List1.List(0), path) << "kept in the playlist";
-                    flags = "1 11 1 01";
-                    break;
-                case Via::Play:
-                    rig.form->List1.AddItem(path);
-                    rig.play();
-                    flags = "0 11 1 01";
-                    break;
-                case Via::DoubleClick:
-                    rig.form->List1.AddItem(path);
-                    rig.doubleClick(0);
-                    flags = "0 11 1 00";
-                    break;
+        for (Via via : {Via::Open, Via::DoubleClick}) {
+            for (State from : {State::Idle, State::Paused}) {
+                SCOPED_TRACE(::testing::Message() << "kind " << int(kind) << " via " << int(via)
+                                                  << " from " << nameOf(from));
+                PlayerRig rig;
+                fillPlaylist(rig);
+                reach(rig, from);
+                if (kind == Kind::NotAudio) rig.mci->addUnplayableFile(path);
+                if (kind == Kind::ZeroLength) rig.mci->addFile(path, 0);
+                rig.form->Command6.setLeft(1000);
+                rig.mci->clearLog();
+                const char* flags = "";
+                switch (via) {
+                    case Via::Open:
+                        rig.open(path);
+                        EXPECT_EQ(rig.form->List1.List(3), path) << "kept in the playlist";
+                        flags = "1 10 1 01";
+                        break;
+                    case Via::DoubleClick:
+                        rig.form->List1.AddItem(path);
+                        rig.doubleClick(3);
+                        flags = "1 10 1 00";
+                        break;
+                }
+                EXPECT_EQ(rig.opened(), QStringList{path});
+                EXPECT_EQ(rig.status(), cannotPlay(QStringLiteral("坏 文件.mp3")));
+                EXPECT_FALSE(rig.mci->isOpen());
+                EXPECT_FALSE(rig.form->advancing()) << "the user asked for this one file";
+                EXPECT_EQ(rig.flags(), TransportFlags::parse(flags));
+                EXPECT_EQ(rig.focus(), rig.form->Command2.widget());
+                EXPECT_FLOAT_EQ(rig.form->Command6.Left(), 80);
+                EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
+
+                // Nothing comes of it later.
+                rig.playSeconds(3);
+                EXPECT_EQ(rig.opened(), QStringList{path});
+                EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
+                EXPECT_TRUE(rig.lastResort.numbers.empty());
             }
-            EXPECT_EQ(rig.opened(), QStringList{path});
-            EXPECT_EQ(rig.status(), cannotPlay(QStringLiteral("坏 文件.mp3")));
-            EXPECT_FALSE(rig.mci->isPlaying());
-            EXPECT_EQ(rig.flags(), TransportFlags::parse(flags));
-            EXPECT_TRUE(rig.lastResort.numbers.empty());
         }
     }
 }
