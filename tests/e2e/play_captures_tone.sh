@@ -2,10 +2,13 @@
 # End to end: the real player under a private X server, a real click on Play,
 # and its sound captured from a private PulseAudio null sink.
 #
-#   play_captures_tone.sh PROGRAM [OUTPUT_FOLDER]
+#   play_captures_tone.sh PROGRAM [OUTPUT_FOLDER] [with-missing-entry]
 #
 # A 3 s 440 Hz tone at 0.8 of full scale is the only playlist entry (in a
-# folder whose name has a space and Chinese characters). After the click the
+# folder whose name has a space and Chinese characters). With
+# "with-missing-entry" the playlist is [the tone, a file that is not there],
+# and a fresh start's first pick of two is the missing one: the player must
+# pass over it and play the tone, all on the one click. After the click the
 # sink must carry that tone, on both channels, at the player's start-up level
 # of 10000/32767. Then SIGTERM must close the window cleanly with the
 # playlist still saved. The screenshot, the capture and the logs are left in
@@ -13,8 +16,13 @@
 # is ended on any exit, and every wait has a limit.
 set -uo pipefail
 
-program=${1:?usage: play_captures_tone.sh PROGRAM [OUTPUT_FOLDER]}
+program=${1:?usage: play_captures_tone.sh PROGRAM [OUTPUT_FOLDER] [with-missing-entry]}
 out=${2:-$PWD/e2e-output}
+mode=${3:-}
+case $mode in
+'' | with-missing-entry) ;;
+*) echo "FAIL: unknown mode '$mode'" >&2; exit 1 ;;
+esac
 # shellcheck source=../../scripts/headless_session.sh
 source "$(dirname "$0")/../../scripts/headless_session.sh"
 
@@ -40,8 +48,15 @@ tone="$media/tone 440.wav"
 mkdir -p "$media"
 sox -n -r 44100 -c 2 -b 16 "$tone" synth 3 sine 440 vol "$tone_amplitude" ||
     fail "sox could not make the test tone"
+missing="$media/不在 了.mp3"
 ini=$XDG_CONFIG_HOME/ProgramSettings/ravelle.ini
-printf '[0]\nvalue=%s\n\n[num]\nvalue=1\n' "$tone" >"$ini"
+if [ "$mode" = with-missing-entry ]; then
+    entries=2
+    printf '[0]\nvalue=%s\n\n[1]\nvalue=%s\n\n[num]\nvalue=2\n' "$tone" "$missing" >"$ini"
+else
+    entries=1
+    printf '[0]\nvalue=%s\n\n[num]\nvalue=1\n' "$tone" >"$ini"
+fi
 
 # --- the player and its window -----------------------------------------------
 "$program" >"$out/ravelle.log" 2>&1 &
@@ -116,8 +131,12 @@ player_status=$?
 [ "$player_status" -eq 0 ] ||
     fail "the player exited with status $player_status after SIGTERM (see $out/ravelle.log)"
 grep -qxF "value=$tone" "$ini" || fail "the saved playlist no longer lists '$tone': $(tr '\n' ' ' <"$ini")"
-grep -A1 -x '\[num\]' "$ini" | grep -qx 'value=1' ||
-    fail "the saved playlist's count is not 1: $(tr '\n' ' ' <"$ini")"
+if [ "$mode" = with-missing-entry ]; then
+    grep -qxF "value=$missing" "$ini" ||
+        fail "the saved playlist no longer lists the missing entry: $(tr '\n' ' ' <"$ini")"
+fi
+grep -A1 -x '\[num\]' "$ini" | grep -qx "value=$entries" ||
+    fail "the saved playlist's count is not $entries: $(tr '\n' ' ' <"$ini")"
 
 echo "PASS: window ${width}x${height} '$title'; tone heard at level $start_level; playlist kept;" \
     "screenshot in $out/screenshot.png"
