@@ -13,7 +13,7 @@ void prepareProcess() {
 }
 
 void setApplicationIdentity() {
-    QGuiApplication::setApplicationName(QStringLiteral("ravelle"));
+    QGuiApplication::setApplicationName(kProgramName);
     QGuiApplication::setApplicationVersion(QStringLiteral("1.3.0.24"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.ravelle.Ravelle"));
+    QGuiApplication::setDesktopFileName(kDesktopEntry);
 }

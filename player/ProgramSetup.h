@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QString>
+
 // What the program does around making its application object.
+
+// The program's title, and the id of its installed desktop entry.
+inline const QString kProgramName = QStringLiteral("ravelle");
+inline const QString kDesktopEntry = QStringLiteral("org.ravelle.Ravelle");
 
 // Before it: settings Qt reads at start, and the playlist store opened on
 // another thread while Qt sets itself up.

@@ -7,6 +7,7 @@
 #include "errors/EventDispatch.h"
 #include "forms/CloseOnSignals.h"
 #include "forms/MessageBox.h"
+#include "mpris/MprisSession.h"
 
 int main(int argc, char* argv[]) {
     prepareProcess();
@@ -19,5 +20,7 @@ int main(int argc, char* argv[]) {
     Form1 form(std::make_unique<GstMediaDevice>(), std::make_unique<QtFileDialog>());
     forms::closeOnSignals(&form);
     form.Show();
+    // Media keys and the desktop's player controls, once the window is up.
+    MprisSession mpris(form);
     return app.exec();
 }

@@ -16,6 +16,8 @@ packages=(
   # test and measure
   libgtest-dev libbenchmark-dev gstreamer1.0-tools sox lame
   xvfb x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
+  # a private session bus for the desktop-controls tests, and a client for it
+  dbus-daemon dbus-bin libglib2.0-bin
   # install checks and the .deb
   strace desktop-file-utils appstream dpkg-dev file
 )

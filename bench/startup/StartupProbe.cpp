@@ -15,6 +15,7 @@
 #include "errors/EventDispatch.h"
 #include "forms/CloseOnSignals.h"
 #include "forms/MessageBox.h"
+#include "mpris/MprisSession.h"
 
 namespace {
 class ExposeProbe : public QObject {
@@ -44,5 +45,6 @@ int main(int argc, char* argv[]) {
     form.winId();
     form.windowHandle()->installEventFilter(&probe);
     form.Show();
+    MprisSession mpris(form);
     return app.exec();
 }

@@ -14,6 +14,16 @@ CommandButton::CommandButton(QWidget* form, const QString& name)
 
 QString CommandButton::Caption() const { return button()->text(); }
 
-void CommandButton::setCaption(const QString& caption) { button()->setText(caption); }
+void CommandButton::setCaption(const QString& caption) {
+    if (caption == button()->text()) return;
+    button()->setText(caption);
+    notifyChange();
+}
+
+bool CommandButton::press() {
+    if (!canBeUsed()) return false;
+    if (Click) errors::dispatch(Click);
+    return true;
+}
 
 }  // namespace forms

@@ -1,5 +1,6 @@
 #include "forms/Form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 
 #include "errors/EventDispatch.h"
@@ -35,6 +36,12 @@ void Form::Show() {
 }
 
 void Form::PopupMenu(Menu& menu) { menu.popup(); }
+
+bool Form::takesInput() const {
+    if (QApplication::activePopupWidget()) return false;
+    const QWidget* modal = QApplication::activeModalWidget();
+    return !modal || modal == this;
+}
 
 void Form::setTabOrder(std::initializer_list<Control*> order) {
     const Control* previous = nullptr;

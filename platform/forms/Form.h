@@ -33,6 +33,10 @@ public:
     // Opens menu as a popup at the pointer (a modal loop until it closes).
     void PopupMenu(Menu& menu);
 
+    // False while a modal window or an open popup menu keeps the pointer
+    // and the keys from this window.
+    bool takesInput() const;
+
     // Chains the keyboard focus through these controls in this order.
     void setTabOrder(std::initializer_list<Control*> order);
 

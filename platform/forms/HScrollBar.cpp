@@ -59,6 +59,7 @@ void HScrollBar::setValue(int value) {
         const QSignalBlocker quiet(bar());
         bar()->setValue(value);
     }
+    notifyChange();
     if (Change) Change();
 }
 
@@ -71,13 +72,17 @@ void HScrollBar::syncRange() {
     bar()->setRange(std::min(m_min, m_max), std::max(m_min, m_max));
     bar()->setSingleStep(m_small);
     bar()->setPageStep(m_large);
-    m_value = std::clamp(m_value, std::min(m_min, m_max), std::max(m_min, m_max));
+    const int clamped = std::clamp(m_value, std::min(m_min, m_max), std::max(m_min, m_max));
+    const bool moved = clamped != m_value;
+    m_value = clamped;
     bar()->setValue(m_value);
+    if (moved) notifyChange();
 }
 
 void HScrollBar::userMoved(int value) {
     if (value == m_value) return;
     m_value = value;
+    notifyChange();
     if (Change) errors::dispatch(Change);
 }
 

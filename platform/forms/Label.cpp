@@ -50,8 +50,10 @@ Label::Label(QWidget* form, const QString& name) : Control(new Face(form), name)
 QString Label::Caption() const { return label()->text(); }
 
 void Label::setCaption(const QString& caption) {
+    const bool changed = caption != label()->text();
     label()->setText(caption);
     static_cast<Face*>(label())->captionChanged();
+    if (changed) notifyChange();
 }
 
 QColor Label::BackColor() const { return label()->palette().color(QPalette::Window); }

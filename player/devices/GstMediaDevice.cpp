@@ -264,6 +264,7 @@ void GstMediaDevice::handleMessage(GstMessage* message) {
         case GST_MESSAGE_EOS:
             m_ended = true;
             m_playing = false;
+            notifyChange();
             break;
         case GST_MESSAGE_ERROR:
             // A stream that breaks off counts as ended, so the player's
@@ -272,13 +273,16 @@ void GstMediaDevice::handleMessage(GstMessage* message) {
                 m_ended = true;
                 m_playing = false;
                 fail(media::PlaybackFailed, FileName());
+                notifyChange();
             }
             break;
         case GST_MESSAGE_DURATION_CHANGED: {
             gint64 ns = -1;
             if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &ns) && ns > 0 &&
-                toMilliseconds(ns) > 0)
+                toMilliseconds(ns) > 0 && toMilliseconds(ns) != m_lengthMs) {
                 m_lengthMs = toMilliseconds(ns);
+                notifyChange();
+            }
             break;
         }
         case GST_MESSAGE_CLOCK_LOST:

@@ -50,6 +50,7 @@ public:
     qint32 Position() const override;
 
     bool isOpen() const override { return m_open; }
+    bool isPlaying() const override { return m_open && m_playing; }
 
     // How long "open" waits for the decoder to get ready.
     static constexpr int PrerollLimitMs = 5000;

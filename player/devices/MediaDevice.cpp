@@ -3,10 +3,22 @@
 #include "MediaCommand.h"
 #include "MediaError.h"
 
+void MediaDevice::setFileName(const QString& path) {
+    if (path == m_fileName) return;
+    m_fileName = path;
+    notifyChange();
+}
+
 void MediaDevice::setCommand(const QString& command) {
+    route(command);
+    notifyChange();
+}
+
+void MediaDevice::route(const QString& command) {
     switch (media::parseCommand(command)) {
         case media::Command::Open:
             open();
+            if (isOpen()) ++m_tracksOpened;
             return;
         case media::Command::Play:
             if (!isOpen()) return fail(media::NotOpen);

@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <functional>
 
+#include "forms/ChangeNotifier.h"
+
 // The media device the player drives with text commands. The contract the
 // handlers rely on:
 //  - FileName is kept across "stop" and "close".
@@ -18,12 +20,16 @@
 //    error report (Error, ErrorMessage); the next command that succeeds
 //    clears it.
 //  - "close" with nothing open does nothing.
+//  - Watchers of changes() are told after every command and whenever
+//    FileName, isOpen, isPlaying or Length change by themselves (the end
+//    of a track, a stream that breaks off, a length the decoder revises).
+//    Position is not told: it moves all the time.
 class MediaDevice {
 public:
     virtual ~MediaDevice() = default;
 
     QString FileName() const { return m_fileName; }
-    void setFileName(const QString& path) { m_fileName = path; }
+    void setFileName(const QString& path);
 
     // "open", "play", "pause", "stop" or "close" (case and surrounding
     // blanks do not matter); anything else is an error report, not an
@@ -39,6 +45,15 @@ public:
 
     // True between a successful "open" and the next "close".
     virtual bool isOpen() const = 0;
+    // True while the open file sounds: from "play" until "pause", "stop",
+    // "close" or its end.
+    virtual bool isPlaying() const = 0;
+
+    // How many files "open" has opened so far: it grows with every track
+    // started, the same file again included.
+    quint32 tracksOpened() const { return m_tracksOpened; }
+
+    forms::ChangeNotifier& changes() const { return m_changes; }
 
     std::function<void()> StatusUpdate;
 
@@ -54,9 +69,15 @@ protected:
 
     void fail(int error, const QString& subject = {});
     void succeed();
+    // For what changes by itself, outside a command.
+    void notifyChange() { m_changes.notify(); }
 
 private:
+    void route(const QString& command);
+
     QString m_fileName;
     int m_error = 0;
     QString m_errorMessage;
+    quint32 m_tracksOpened = 0;
+    mutable forms::ChangeNotifier m_changes;
 };

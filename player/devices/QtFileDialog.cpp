@@ -7,7 +7,7 @@
 QtFileDialog::QtFileDialog(QWidget* parent, bool qtOwnDialog)
     : m_parent(parent), m_qtOwnDialog(qtOwnDialog) {}
 
-void QtFileDialog::ShowOpen() {
+void QtFileDialog::ask() {
     // Without a window of its own the dialog sits over the one the user
     // clicked in.
     QFileDialog dialog(m_parent ? m_parent.data() : QApplication::activeWindow());

@@ -15,9 +15,9 @@ public:
     // tests find the same widgets everywhere.
     explicit QtFileDialog(QWidget* parent = nullptr, bool qtOwnDialog = false);
 
-    void ShowOpen() override;
-
 private:
+    void ask() override;
+
     QPointer<QWidget> m_parent;
     bool m_qtOwnDialog;
 };

@@ -177,6 +177,34 @@ TEST_F(GstDevice, PlaysInRealTimePausesInPlaceAndResumes) {
     expectClosed(device);
 }
 
+TEST_F(GstDevice, WatchersHearOfEveryTrackStartedAndOfItsEnd) {
+    GstMediaDevice device(Fast);
+    // What the device says at each notice: open, playing.
+    QStringList told;
+    QObject::connect(&device.changes(), &forms::ChangeNotifier::changed, [&] {
+        told << QStringLiteral("%1%2").arg(int(device.isOpen())).arg(int(device.isPlaying()));
+    });
+    device.setFileName(tone);
+    device.setCommand("open");
+    device.setCommand("play");
+    EXPECT_EQ(told, (QStringList{"00", "10", "11"}));
+    EXPECT_EQ(device.tracksOpened(), 1u);
+
+    // The end comes by itself, and is told.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told.size() == 4; }, EndTimeoutMs));
+    EXPECT_EQ(told.last(), "10");
+    EXPECT_EQ(device.Position(), device.Length());
+
+    // The same file again is another track; one that fails to open is none.
+    device.setCommand("close");
+    device.setCommand("open");
+    EXPECT_EQ(device.tracksOpened(), 2u);
+    device.setFileName(media->path("no such file.wav"));
+    device.setCommand("open");
+    EXPECT_EQ(device.tracksOpened(), 2u);
+    EXPECT_EQ(told.mid(4), (QStringList{"00", "10", "10", "00"}));
+}
+
 TEST_F(GstDevice, StatusUpdateEverySecondOnlyWhileAFileIsOpen) {
     GstMediaDevice device(RealTime);
     QList<qint64> at;

@@ -14,15 +14,15 @@ public:
     void answer(const QString& path) { m_answers << path; }
     void cancel() { m_answers << QString(); }
 
-    void ShowOpen() override {
-        ++m_shown;
-        m_fileName = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
-    }
-
     int timesShown() const { return m_shown; }
     int answersLeft() const { return int(m_answers.size()); }
 
 private:
+    void ask() override {
+        ++m_shown;
+        m_fileName = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+    }
+
     QStringList m_answers;
     int m_shown = 0;
 };

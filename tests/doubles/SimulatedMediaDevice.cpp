@@ -66,7 +66,10 @@ void SimulatedMediaDevice::advance(qint64 ms) {
         const qint64 step = m_open ? qMin(ms, m_untilStatusMs) : ms;
         if (m_playing) {
             m_positionMs = qint32(qMin<qint64>(m_positionMs + step, m_lengthMs));
-            if (m_positionMs == m_lengthMs) m_playing = false;
+            if (m_positionMs == m_lengthMs) {
+                m_playing = false;
+                notifyChange();
+            }
         }
         ms -= step;
         m_nowMs += step;
@@ -85,6 +88,7 @@ void SimulatedMediaDevice::failPlayback() {
     m_positionMs = m_lengthMs;
     m_playing = false;
     fail(media::PlaybackFailed, FileName());
+    notifyChange();
 }
 
 double SimulatedMediaDevice::appliedGain() const { return media::outputGain(appliedLevel()); }

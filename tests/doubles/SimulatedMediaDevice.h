@@ -45,7 +45,7 @@ public:
     qint32 Position() const override { return m_open ? m_positionMs : 0; }
 
     bool isOpen() const override { return m_open; }
-    bool isPlaying() const { return m_playing; }
+    bool isPlaying() const override { return m_playing; }
 
     // Moves the virtual clock on by ms milliseconds.
     void advance(qint64 ms);

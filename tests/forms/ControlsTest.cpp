@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,9 +13,11 @@
 #include "forms/CommandButton.h"
 #include "forms/Form.h"
 #include "forms/HScrollBar.h"
+#include "forms/Label.h"
 #include "forms/ListBox.h"
 #include "forms/PictureBox.h"
 #include "forms/Timer.h"
+#include "support/LastResortRecorder.h"
 #include "support/TimerProbe.h"
 
 using errors::RuntimeError;
@@ -53,6 +56,74 @@ TEST(Control, FlagsAndPlacesReadBackAsAssigned) {
     button.setEnabled(true);
     EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), 0);
     EXPECT_EQ(button.widget()->objectName(), QStringLiteral("Command6"));
+}
+
+TEST(Control, WatchersHearOfEveryCarriedPropertyThatChangesAndOfNothingElse) {
+    forms::Form form(QStringLiteral("Form1"), 3510, 4290);
+    forms::CommandButton button(&form, QStringLiteral("Command3"));
+    forms::Label label(&form, QStringLiteral("Label4"));
+    forms::HScrollBar bar(&form, QStringLiteral("HScroll1"));
+    bar.setMax(32767);
+    int told = 0;
+    for (const forms::Control* c :
+         std::initializer_list<const forms::Control*>{&button, &label, &bar})
+        QObject::connect(&c->changes(), &forms::ChangeNotifier::changed, [&] { ++told; });
+
+    // Each change is told at once, from inside the assignment.
+    const std::function<void()> changes[] = {
+        [&] { button.setEnabled(false); }, [&] { button.setVisible(false); },
+        [&] { button.setCaption(QStringLiteral("继续")); },
+        [&] { label.setCaption(QStringLiteral("已暂停播放")); }, [&] { bar.setValue(10000); },
+        // A user's step on the bar, and a narrower range that moves it.
+        [&] { bar.bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd); },
+        [&] { bar.setMax(500); }};
+    for (const auto& change : changes) {
+        const int before = told;
+        change();
+        EXPECT_EQ(told, before + 1);
+    }
+    // The same values again, and what is not carried (places, tool tips).
+    button.setEnabled(false);
+    button.setVisible(false);
+    button.setCaption(QStringLiteral("继续"));
+    label.setCaption(QStringLiteral("已暂停播放"));
+    bar.setValue(500);
+    label.setLeft(-16);
+    button.setToolTipText(QStringLiteral("继续播放"));
+    EXPECT_EQ(told, 7);
+}
+
+TEST(CommandButton, PressRunsClickOnlyWhenAPersonCouldPressIt) {
+    forms::Form form(QStringLiteral("Form1"), 3510, 4290);
+    forms::CommandButton button(&form, QStringLiteral("Command2"));
+    form.Show();
+    int clicks = 0;
+    button.Click = [&] { ++clicks; };
+
+    EXPECT_TRUE(button.press());
+    button.setEnabled(false);
+    EXPECT_FALSE(button.press());
+    button.setEnabled(true);
+    button.setVisible(false);
+    EXPECT_FALSE(button.press());
+    button.setVisible(true);
+    EXPECT_EQ(clicks, 1);
+
+    // A modal dialog keeps the window from its user, and so from press.
+    {
+        QDialog dialog(&form);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        EXPECT_FALSE(form.takesInput());
+        EXPECT_FALSE(button.press());
+    }
+    EXPECT_TRUE(form.takesInput());
+
+    // A failing handler meets the last resort, as a click's does.
+    const LastResortRecorder lastResort;
+    button.Click = [] { errors::raiseError(errors::Overflow); };
+    EXPECT_TRUE(button.press());
+    EXPECT_EQ(lastResort.numbers, std::vector<int>{errors::Overflow});
 }
 
 TEST(Form, HeightIsTheOuterHeightAndCloseRaisesUnload) {

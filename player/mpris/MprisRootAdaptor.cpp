@@ -1,0 +1,36 @@
+#include "MprisRootAdaptor.h"
+
+#include <QTimer>
+
+#include "DecodableAudioTypes.h"
+#include "Form1.h"
+#include "ProgramSetup.h"
+
+MprisRootAdaptor::MprisRootAdaptor(QObject* parent, Form1& form)
+    : QDBusAbstractAdaptor(parent), m_form(form) {}
+
+QString MprisRootAdaptor::identity() const { return kProgramName; }
+
+QString MprisRootAdaptor::desktopEntry() const { return kDesktopEntry; }
+
+QStringList MprisRootAdaptor::supportedUriSchemes() const { return {QStringLiteral("file")}; }
+
+QStringList MprisRootAdaptor::supportedMimeTypes() const {
+    if (!m_mimeTypes) m_mimeTypes = decodableAudioTypes();
+    return *m_mimeTypes;
+}
+
+void MprisRootAdaptor::Raise() {
+    m_form.setWindowState(m_form.windowState() & ~Qt::WindowMinimized);
+    m_form.show();
+    m_form.raise();
+    m_form.activateWindow();
+}
+
+void MprisRootAdaptor::Quit() {
+    // After the reply has gone, and only as a person could close it: not
+    // while a dialog or a menu holds the window.
+    QTimer::singleShot(0, &m_form, [form = &m_form] {
+        if (form->takesInput()) form->close();
+    });
+}

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# End to end: two copies of the real player on one private session bus both
+# own a name (org.mpris.MediaPlayer2.ravelle, and that with .instance<pid>),
+# and a player whose session bus is missing or dead starts just the same,
+# saying nothing about it.
+#
+#   mpris_two_copies.sh PROGRAM [OUTPUT_FOLDER]
+#
+# Every process it starts is ended on any exit, and every wait has a limit.
+set -uo pipefail
+
+program=${1:?usage: mpris_two_copies.sh PROGRAM [OUTPUT_FOLDER]}
+out=${2:-$PWD/e2e-mpris-names-output}
+# shellcheck source=../../scripts/headless_session.sh
+source "$(dirname "$0")/../../scripts/headless_session.sh"
+
+readonly bus_name=org.mpris.MediaPlayer2.ravelle
+
+session_require dbus-daemon gdbus xdotool timeout
+[ -x "$program" ] || fail "no player program at '$program'"
+mkdir -p "$out" || fail "cannot make the output folder '$out'"
+rm -f "$out"/{first.log,second.log,no-bus.log,dead-bus.log,pulseaudio.log,xvfb.log}
+session_start "$out"
+work=$session_dir
+
+dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
+session_track $!
+wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start: $(tail -1 "$work/bus.log")"
+bus=$(head -1 "$work/bus")
+
+names() {
+    timeout 10 gdbus call --address "$bus" --dest org.freedesktop.DBus \
+        --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.ListNames
+}
+owns() { names | grep -q "'$1'"; }
+windows() { xdotool search --onlyvisible --name '^ravelle$' 2>/dev/null | wc -l; }
+
+# Each copy keeps its playlist apart, as two users' would be; the arguments
+# after the name go to env.
+start_copy() {
+    local name=$1 config=$work/$1-config
+    shift
+    mkdir -p "$config"
+    env "$@" XDG_CONFIG_HOME="$config" "$program" >"$out/$name.log" 2>&1 &
+    session_track $!
+    started=$!
+}
+
+# --- two copies, two names -----------------------------------------------------
+start_copy first DBUS_SESSION_BUS_ADDRESS="$bus"
+first=$started
+wait_for 10 owns "$bus_name" || fail "the first copy took no name (see $out/first.log): $(names)"
+start_copy second DBUS_SESSION_BUS_ADDRESS="$bus"
+second=$started
+wait_for 10 owns "$bus_name.instance$second" ||
+    fail "the second copy did not take $bus_name.instance$second (see $out/second.log): $(names)"
+owns "$bus_name" || fail "the first copy lost its name: $(names)"
+echo "both own a name: $(names | grep -o "'$bus_name[^']*'" | tr '\n' ' ')"
+
+# The first copy's name leads to the first copy.
+pid=$(timeout 10 gdbus call --address "$bus" --dest org.freedesktop.DBus \
+    --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.GetConnectionUnixProcessID \
+    "$bus_name" | sed -n 's/^(uint32 \([0-9]*\),)$/\1/p')
+[ "$pid" = "$first" ] || fail "$bus_name belongs to process $pid, not the first copy ($first)"
+
+for copy in "$first" "$second"; do
+    kill -TERM "$copy"
+    wait_exit "$copy" 10 || fail "copy $copy did not exit within 10 s of SIGTERM"
+done
+
+# --- no session bus, or a dead one ---------------------------------------------
+# Neither hangs the start nor says anything.
+for case in no-bus dead-bus; do
+    if [ "$case" = no-bus ]; then
+        # The session has no bus address, and no socket where one is looked for.
+        start_copy "$case"
+    else
+        start_copy "$case" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-such-bus"
+    fi
+    copy=$started
+    wait_for 15 bash -c "[ \$(xdotool search --onlyvisible --name '^ravelle\$' 2>/dev/null | wc -l) -ge 1 ]" ||
+        fail "with $case the window did not appear (see $out/$case.log)"
+    sleep 1
+    kill -0 "$copy" 2>/dev/null || fail "with $case the player ended by itself (see $out/$case.log)"
+    kill -TERM "$copy"
+    wait_exit "$copy" 10 || fail "with $case the player did not exit within 10 s of SIGTERM"
+    [ ! -s "$out/$case.log" ] || fail "with $case the player said: $(head -3 "$out/$case.log")"
+done
+
+echo "PASS: two copies own $bus_name and $bus_name.instance$second; without a bus or with a dead" \
+    "one the player starts silently"
