@@ -13,6 +13,11 @@ inline const QString kPropertiesInterface = QStringLiteral("org.freedesktop.DBus
 // The track id of "no track".
 inline const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 
+// The values of PlaybackStatus.
+inline const QString kPlaying = QStringLiteral("Playing");
+inline const QString kPaused = QStringLiteral("Paused");
+inline const QString kStopped = QStringLiteral("Stopped");
+
 // HScroll1's full scale: its value over this is the volume.
 constexpr int kFullVolume = 32767;
 

@@ -41,7 +41,11 @@ void MprisPlayerAdaptor::Play() { m_form.Command2.press() || m_form.Command5.pre
 void MprisPlayerAdaptor::Pause() { m_form.Command3.press(); }
 
 void MprisPlayerAdaptor::PlayPause() {
-    m_form.Command3.press() || m_form.Command5.press() || m_form.Command2.press();
+    // The key pauses what plays and starts what does not. At start-up Pause
+    // can be pressed too, although nothing plays: the desktop shows the
+    // player stopped there, and the key must start it, not pause nothing.
+    if (MprisState::of(m_form).playbackStatus == mpris::kPlaying && m_form.Command3.press()) return;
+    m_form.Command5.press() || m_form.Command2.press() || m_form.Command3.press();
 }
 
 void MprisPlayerAdaptor::Stop() { m_form.Command4.press(); }

@@ -12,9 +12,9 @@ namespace {
 bool offered(const forms::Control& button) { return button.Visible() && button.Enabled(); }
 
 QString statusOf(const Form1& form) {
-    if (offered(form.Command3) && form.mci.isPlaying()) return QStringLiteral("Playing");
-    if (offered(form.Command5)) return QStringLiteral("Paused");
-    return QStringLiteral("Stopped");
+    if (offered(form.Command3) && form.mci.isPlaying()) return mpris::kPlaying;
+    if (offered(form.Command5)) return mpris::kPaused;
+    return mpris::kStopped;
 }
 
 // The name behind the last "/", as the status line shows it; a path with

@@ -32,12 +32,14 @@ struct MethodCase {
     Button counterpart[4];
 };
 
-// Play is Play, or Resume where that is offered; PlayPause the first of
-// Pause, Resume, Play that is usable; Next a new pick with Play.
+// Play is Play, or Resume where that is offered; PlayPause pauses what plays
+// and otherwise presses the first of Resume, Play that is usable (so in Idle,
+// where Pause could be pressed with nothing playing, it starts playing);
+// Next a new pick with Play.
 const MethodCase kMethods[] = {
     {"Play", {Button::Play, Button::None, Button::Resume, Button::Play}},
     {"Pause", {Button::Pause, Button::Pause, Button::None, Button::None}},
-    {"PlayPause", {Button::Pause, Button::Pause, Button::Resume, Button::Play}},
+    {"PlayPause", {Button::Play, Button::Pause, Button::Resume, Button::Play}},
     {"Stop", {Button::Stop, Button::Stop, Button::Stop, Button::Stop}},
     {"Next", {Button::Play, Button::None, Button::None, Button::Play}},
     {"OpenUri", {Button::Open, Button::Open, Button::Open, Button::Open}},
