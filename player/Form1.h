@@ -17,11 +17,15 @@
 #include "forms/Timer.h"
 #include "hosting/ControlSite.h"
 
+class PlaylistAutosave;
+
 // The player's one window. What it is playing, whether it is paused, the
 // elapsed seconds, the status text, the marker's place and whether the
-// playlist panel is open all live in the properties of its controls. Its one
-// variable of its own is the random advance under way while broken entries
-// are passed over, which spans several turns of the event loop.
+// playlist panel is open all live in the properties of its controls. Its
+// variables of its own are the random advance under way while broken
+// entries are passed over, which spans several turns of the event loop, and
+// what it knows of the playlist's store: whether the list was read from it,
+// and whether the user has changed the list since.
 class Form1 : public forms::Form {
 public:
     // The window plays through the media device and asks for files with
@@ -104,9 +108,14 @@ public:
     // one try a turn of the event loop, until one plays or it gives up.
     bool advancing() const { return m_advance.has_value(); }
 
+    // Saves the playlist soon after each change, off the window's thread.
+    PlaylistAutosave& autosave() const { return *m_autosave; }
+
 private:
     void restorePlaylist();
+    void reportStore();
     void savePlaylist();
+    void playlistChanged();
 
     QString nowPlayingText() const;
     QString startedText() const;
@@ -126,6 +135,13 @@ private:
     void reportLater(const QString& message);
 
     QString m_componentError;
+
+    // The store's playlist was read whole at start (or there was none);
+    // the user has added or removed entries since.
+    bool m_playlistRestored = false;
+    bool m_playlistChanged = false;
+    bool m_restoring = false;
+    std::unique_ptr<PlaylistAutosave> m_autosave;
 
     // The random advance under way: how many picks it has drawn, and the
     // entries it found it cannot play, which it does not open again.

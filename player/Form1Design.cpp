@@ -3,6 +3,7 @@
 #include <QFont>
 
 #include "Form1.h"
+#include "PlaylistAutosave.h"
 
 namespace {
 const QColor kStripBlue(128, 128, 255);
@@ -124,6 +125,10 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
 
     setTabOrder({&List1, &Command1, &Command2, &Command3, &Command4, &Command5, &Command6,
                  &HScroll1, &Command7, &Command8});
+
+    m_autosave = std::make_unique<PlaylistAutosave>([this] { return List1.items(); });
+    QObject::connect(&List1.entryChanges(), &forms::ChangeNotifier::changed, this,
+                     [this] { playlistChanged(); });
 
     Load = [this] { Form_Load(); };
     Unload = [this](int& cancel) { Form_Unload(cancel); };

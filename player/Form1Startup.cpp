@@ -2,18 +2,20 @@
 // restoring the playlist from the settings store, and saving it at exit.
 #include <QRegularExpression>
 #include <QTimer>
+#include <cstdio>
 
 #include "Form1.h"
+#include "PlaylistAutosave.h"
+#include "PlaylistLayout.h"
+#include "UnsavedNote.h"
 #include "errors/Steps.h"
 #include "forms/App.h"
+#include "forms/CloseOnSignals.h"
 #include "forms/MessageBox.h"
 #include "forms/Val.h"
 #include "settings/SettingsStore.h"
 
 namespace {
-const QString kApplication = QStringLiteral("ravelle");
-const QString kCountSection = QStringLiteral("num");
-const QString kKey = QStringLiteral("value");
 const QString kMissingEntry = QStringLiteral("42.mid");
 
 // The stored count when it is a proper one: a whole decimal number the list
@@ -51,7 +53,10 @@ void Form1::Form_Load() {
     // From here on nothing stops start-up: a failing step is passed over.
     errors::Steps steps;
     steps.skip([&] { Picture1.LoadPicture(forms::App::Path() + QStringLiteral("/volm.bmp")); });
+    m_restoring = true;
     steps.skip([&] { restorePlaylist(); });
+    m_restoring = false;
+    steps.skip([&] { reportStore(); });
     if (!m_componentError.isEmpty())
         reportLater(QStringLiteral("音量滑块部件无法创建，音量将直接由滚动条设置。\n\n%1")
                         .arg(m_componentError));
@@ -60,35 +65,77 @@ void Form1::Form_Load() {
 void Form1::restorePlaylist() {
     errors::Steps steps;
     QString countText;
-    steps.skip([&] { countText = settings::GetSetting(kApplication, kCountSection, kKey); });
+    steps.skip([&] {
+        countText = settings::GetSetting(kPlaylistApplication, kPlaylistCountSection, kPlaylistKey);
+    });
     const int count = storedCount(countText);
+    settings::SettingsStore& store = settings::store(kPlaylistApplication);
     if (count >= 0) {
         for (int i = 0; i < count; ++i) {
             QString entry;
             steps.skip([&] {
-                entry = settings::GetSetting(kApplication, forms::Str(i), kKey, kMissingEntry);
+                entry = settings::GetSetting(kPlaylistApplication, forms::Str(i), kPlaylistKey,
+                                             kMissingEntry);
             });
             steps.skip([&] { List1.AddItem(entry); });
         }
-    } else if (!countText.isEmpty()) {
+    } else if (store.contains(kPlaylistCountSection, kPlaylistKey)) {
         // The count is damaged but the entries may not be: take the ones
-        // that are there, in order, so reading never shortens a playlist.
-        // Saving at exit writes a proper count again.
-        settings::SettingsStore& store = settings::store(kApplication);
-        for (int i = 0; i < forms::ListBox::kMaxEntries && store.contains(forms::Str(i), kKey); ++i)
-            steps.skip([&] { List1.AddItem(store.get(forms::Str(i), kKey)); });
+        // that are there, in order, so reading never shortens a playlist,
+        // and keep the file as it was, since the exit writes a proper count.
+        store.keepAside();
+        for (int i = 0; i < forms::ListBox::kMaxEntries &&
+                        store.contains(forms::Str(i), kPlaylistKey);
+             ++i)
+            steps.skip([&] { List1.AddItem(store.get(forms::Str(i), kPlaylistKey)); });
     }
+    // A store that could not be read holds a list this run never saw: the
+    // exit leaves it unless the user makes a list of their own.
+    m_playlistRestored = store.readProblem().isEmpty();
+}
 
-    const QString damagedCopy = settings::store(kApplication).damagedCopy();
-    if (!damagedCopy.isEmpty())
-        reportLater(QStringLiteral("设置文件已损坏。原文件已另存为 %1，能读出的播放列表已恢复。")
-                        .arg(damagedCopy));
+void Form1::reportStore() {
+    const QString unsaved = takeUnsavedNote();
+    if (!unsaved.isEmpty())
+        reportLater(QStringLiteral("上次退出时播放列表没有保存：%1").arg(unsaved));
+
+    const settings::SettingsStore& store = settings::store(kPlaylistApplication);
+    if (!store.readProblem().isEmpty()) {
+        reportLater(store.neverReplaced()
+                        ? QStringLiteral("%1。\n\n播放列表是空的；这个文件保持原样，不会被覆盖。")
+                              .arg(store.readProblem())
+                        : QStringLiteral("%1。\n\n播放列表是空的；退出时这个文件保持原样，"
+                                         "除非您修改了播放列表（那时它先被移到一边）。")
+                              .arg(store.readProblem()));
+        return;
+    }
+    if (!store.damagedCopy().isEmpty()) {
+        const QString why = store.damagedEncoding()
+                                ? QStringLiteral("其中有不是 UTF-8 编码的文字，")
+                                : QString();
+        reportLater(QStringLiteral("设置文件 %1 已损坏，%2本程序不能完全读懂。原文件已另存为 %3，"
+                                   "能读出的播放列表已恢复。")
+                        .arg(store.path(), why, store.damagedCopy()));
+    } else if (!store.error().isEmpty()) {
+        reportLater(QStringLiteral("设置文件已损坏：%1。能读出的播放列表已恢复；"
+                                   "退出时原文件会先被移到一边。")
+                        .arg(store.error()));
+    }
+}
+
+void Form1::playlistChanged() {
+    if (m_restoring) return;
+    m_playlistChanged = true;
+    m_autosave->changed();
 }
 
 void Form1::reportLater(const QString& message) {
-    // Told once the window is up, not in the middle of start-up.
-    QTimer::singleShot(0, this,
-                       [message] { forms::MsgBox(message, forms::MsgBoxStyle::Exclamation); });
+    // Told once the window is up, not in the middle of start-up, and not
+    // while a termination signal is closing it.
+    QTimer::singleShot(0, this, [this, message] {
+        if (isVisible() && !forms::closingOnSignal())
+            forms::MsgBox(message, forms::MsgBoxStyle::Exclamation);
+    });
 }
 
 void Form1::Form_Unload(int& Cancel) {
@@ -98,14 +145,27 @@ void Form1::Form_Unload(int& Cancel) {
 }
 
 void Form1::savePlaylist() {
+    // The exit writes the list whole; a save of an older copy must not
+    // follow it.
+    m_autosave->stop();
+    // A list that was never read from the store (start-up stopped early,
+    // or the store could not be read) is not written over it, unless the
+    // user has made it theirs.
+    if (!m_playlistRestored && !m_playlistChanged) return;
+
     const int n = List1.ListCount();
     for (int i = 0; i < n; ++i)
-        settings::SaveSetting(kApplication, forms::Str(i), kKey, List1.List(i));
+        settings::SaveSetting(kPlaylistApplication, forms::Str(i), kPlaylistKey, List1.List(i));
     // The count goes last, after every entry it counts.
-    settings::SaveSetting(kApplication, kCountSection, kKey, forms::Str(List1.ListCount()));
+    settings::SaveSetting(kPlaylistApplication, kPlaylistCountSection, kPlaylistKey,
+                          forms::Str(List1.ListCount()));
 
-    settings::SettingsStore& store = settings::store(kApplication);
+    settings::SettingsStore& store = settings::store(kPlaylistApplication);
+    if (m_playlistChanged) store.replaceUnreadFile();
     if (!store.sync()) {
+        // Closing for a logout: nobody answers a box now. Standard error
+        // has it at once, and the next start tells the user.
+        if (forms::closingOnSignal()) leaveUnsavedNote(store.error());
         forms::MsgBox(QStringLiteral("播放列表没有保存：%1").arg(store.error()),
                       forms::MsgBoxStyle::Exclamation);
     }

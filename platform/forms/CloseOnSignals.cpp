@@ -13,12 +13,24 @@ namespace forms {
 
 namespace {
 int wakeFds[2] = {-1, -1};
+volatile sig_atomic_t signalsSeen = 0;
+bool closing = false;
 
-extern "C" void onSignal(int) {
-    // Only async-signal-safe work here: wake the event loop.
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(wakeFds[0], &byte, 1);
+extern "C" void onSignal(int sig) {
+    // Only async-signal-safe work here.
+    const sig_atomic_t seen = signalsSeen + 1;
+    signalsSeen = seen;
+    if (seen == 1) {
+        // Wake the event loop, which closes the window.
+        const char byte = 1;
+        [[maybe_unused]] const auto written = ::write(wakeFds[0], &byte, 1);
+    } else if (seen >= 3) {
+        // Whoever sends a third does not want to wait for the save.
+        ::signal(sig, SIG_DFL);
+        ::raise(sig);
+    }
 }
+
 // A modal dialog open at that moment (a message box, the Open dialog) runs
 // an event loop of its own that would keep the process alive after the
 // window has closed: each is cancelled, innermost first.
@@ -33,18 +45,28 @@ void endModalDialogs() {
 }
 }  // namespace
 
+bool closingOnSignal() { return closing; }
+
 void closeOnSignals(QWidget* window) {
     if (wakeFds[0] < 0 &&
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakeFds) != 0)
         return;
+    signalsSeen = 0;
+    closing = false;
     auto* notifier = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read, window);
     QPointer<QWidget> target(window);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [target] {
         char buffer[64];
         while (::read(wakeFds[1], buffer, sizeof buffer) > 0) {
         }
+        closing = true;
         endModalDialogs();
         if (target) target->close();
+    });
+    // The window's life ends the close; another window may be closed anew.
+    QObject::connect(window, &QObject::destroyed, [] {
+        closing = false;
+        signalsSeen = 0;
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

@@ -27,6 +27,7 @@ public:
     }
 
     int count() const { return int(m_texts.size() + m_held.size()); }
+    QStringList all() const { return m_held.isEmpty() ? m_texts : m_texts + m_held; }
     const QString& at(int row) const {
         return row < m_texts.size() ? m_texts.at(row) : m_held.at(row - m_texts.size());
     }
@@ -148,10 +149,12 @@ void ListBox::AddItem(const QString& text, int index) {
                                .arg(text));
     if (index == -1) {
         m_entries->append(text, !Visible());
+        m_entryChanges.notify();
         return;
     }
     if (index < 0 || index > count) errors::raiseError(errors::InvalidProcedureCall);
     m_entries->insert(index, text);
+    m_entryChanges.notify();
 }
 
 void ListBox::RemoveItem(int index) {
@@ -162,11 +165,17 @@ void ListBox::RemoveItem(int index) {
     // Qt may hand the selection on to a neighbour; a removed selected entry
     // leaves nothing selected.
     if (selected == index) view()->selectionModel()->clearSelection();
+    m_entryChanges.notify();
 }
 
-void ListBox::Clear() { m_entries->clear(); }
+void ListBox::Clear() {
+    m_entries->clear();
+    m_entryChanges.notify();
+}
 
 int ListBox::ListCount() const { return m_entries->count(); }
+
+QStringList ListBox::items() const { return m_entries->all(); }
 
 QString ListBox::List(int index) const {
     if (index < 0) errors::raiseError(errors::InvalidPropertyArrayIndex);

@@ -25,6 +25,10 @@ public:
     void Clear();
 
     int ListCount() const;
+    // Every entry, in order.
+    QStringList items() const;
+    // Told after an entry is added or removed, or the list cleared.
+    ChangeNotifier& entryChanges() const { return m_entryChanges; }
     // Entry index; past the end it reads as empty text, below 0 it is
     // error 381.
     QString List(int index) const;
@@ -56,6 +60,7 @@ private:
     QModelIndex modelIndex(int row) const;
 
     Entries* m_entries;
+    mutable ChangeNotifier m_entryChanges;
 };
 
 }  // namespace forms

@@ -3,12 +3,22 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cstdio>
 
 #include "forms/App.h"
+#include "forms/CloseOnSignals.h"
 
 namespace forms {
 
 int MsgBox(const QString& prompt, MsgBoxStyle style, const QString& title) {
+    if (closingOnSignal()) {
+        // The session is ending and nobody will answer: say it where it
+        // is kept, and go on.
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title.isEmpty() ? App::Title() : title),
+                     prompt.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return vbOK;
+    }
     QMessageBox box(QApplication::activeWindow());
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setWindowTitle(title.isEmpty() ? App::Title() : title);

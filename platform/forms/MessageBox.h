@@ -20,7 +20,8 @@ constexpr MsgBoxStyle operator|(MsgBoxStyle a, MsgBoxStyle b) {
 constexpr int vbOK = 1;
 
 // A modal message box over the active window; returns the button pressed.
-// An empty title means the program's title.
+// An empty title means the program's title. While a termination signal
+// closes the program the text goes to standard error instead, unanswered.
 int MsgBox(const QString& prompt, MsgBoxStyle style = MsgBoxStyle::OkOnly,
            const QString& title = {});
 

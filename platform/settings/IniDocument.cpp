@@ -315,9 +315,17 @@ void IniDocument::appendEscaped(const QString& value, QByteArray& out) {
     }
 }
 
-IniDocument IniDocument::parse(const QByteArray& bytes) {
+IniDocument IniDocument::parse(QByteArrayView bytes) {
     IniDocument doc;
-    doc.m_damaged = std::memchr(bytes.constData(), 0, size_t(bytes.size())) != nullptr;
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes = bytes.sliced(3);
+    if (std::memchr(bytes.data(), 0, size_t(bytes.size())) != nullptr)
+        doc.m_damage = Damage::NotSettings;
+    else if (!bytes.isValidUtf8())
+        doc.m_damage = Damage::NotUtf8;
+    auto markDamaged = [&doc] {
+        if (doc.m_damage == Damage::None) doc.m_damage = Damage::NotSettings;
+    };
     // A rough count of sections spares the tables their regrowth.
     const qsizetype expected = bytes.size() / 40;
     doc.m_sections.reserve(size_t(expected));
@@ -328,7 +336,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes) {
     QByteArray lastKeyBytes;
     QString lastKey;
     QByteArray joined;
-    const char* const begin = bytes.constData();
+    const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();
     auto lineEnd = [end](const char* from) {
         while (from < end && *from != '\n' && *from != '\r') ++from;
@@ -363,14 +371,20 @@ IniDocument IniDocument::parse(const QByteArray& bytes) {
         if (line.isEmpty() || line.front() == ';') continue;
         if (line.front() == '[') {
             const qsizetype close = line.indexOf(']');
-            if (close < 0) doc.m_damaged = true;
+            if (close < 0) markDamaged();
             section = sectionName(line.sliced(1, (close < 0 ? line.size() : close) - 1));
             continue;
         }
         const qsizetype equals = line.indexOf('=');
-        if (equals < 0) continue;
+        if (equals < 0) {
+            markDamaged();
+            continue;
+        }
         const QByteArrayView keyBytes = trimmed(line.first(equals));
-        if (keyBytes.isEmpty()) continue;
+        if (keyBytes.isEmpty()) {
+            markDamaged();
+            continue;
+        }
         if (keyBytes != QByteArrayView(lastKeyBytes)) {
             lastKeyBytes = keyBytes.toByteArray();
             lastKey = decodeName(keyBytes);

@@ -16,13 +16,21 @@ namespace settings {
 // section and key names).
 class IniDocument {
 public:
-    // Reads a file's bytes. Damage QSettings would also read past is read
-    // past; a section header without its ']' or a NUL byte marks the whole
-    // as damaged (what could be read is still there).
-    static IniDocument parse(const QByteArray& bytes);
+    // What in a file keeps it from being understood whole.
+    enum class Damage {
+        None,
+        NotSettings,  // a NUL byte, a header without ']', a line that is no key = value
+        NotUtf8,      // text in another encoding: its characters cannot be told
+    };
+
+    // Reads a file's bytes, UTF-8 with or without a byte-order mark. Damage
+    // is read past as QSettings would read past it, and marks the whole as
+    // damaged; what could be read is still there.
+    static IniDocument parse(QByteArrayView bytes);
     QByteArray serialize() const;
 
-    bool damaged() const { return m_damaged; }
+    bool damaged() const { return m_damage != Damage::None; }
+    Damage damage() const { return m_damage; }
 
     // The value, or nullptr when the key is absent.
     const QString* find(const QString& section, const QString& key) const;
@@ -52,7 +60,7 @@ private:
 
     std::vector<Section> m_sections;
     QHash<QString, int> m_index;
-    bool m_damaged = false;
+    Damage m_damage = Damage::None;
 };
 
 }  // namespace settings

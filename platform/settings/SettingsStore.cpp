@@ -1,13 +1,23 @@
 #include "settings/SettingsStore.h"
 
+#include <sys/stat.h>
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLockFile>
-#include <QSaveFile>
+#include <cerrno>
+#include <chrono>
 #include <future>
 #include <map>
+#include <mutex>
+#include <thread>
+
+#include "settings/AtomicReplace.h"
+#include "settings/StoreLeftovers.h"
+#include "settings/StoreLock.h"
+#include "settings/SystemErrorText.h"
 
 namespace settings {
 
@@ -19,24 +29,90 @@ QString configHome() {
     return QDir::homePath() + QStringLiteral("/.config");
 }
 
+std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString folderOf(const QString& path) { return path.left(path.lastIndexOf(u'/')); }
+
+// A name beside the file for a copy of it that is kept as it was.
 QString sideName(const QString& path) {
     const QString base = path + QStringLiteral(".damaged-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString name = base;
-    for (int n = 2; QFileInfo::exists(name); ++n) name = base + u'-' + QString::number(n);
+    struct stat info = {};
+    for (int n = 2; ::lstat(native(name).c_str(), &info) == 0; ++n)
+        name = base + u'-' + QString::number(n);
     return name;
 }
 
-constexpr int kLockWaitMs = 10000;
+// A copy aside from an earlier start that holds exactly these bytes, if any:
+// a damaged file that cannot be replaced is met again at every start.
+QString existingCopyOf(const QString& path, const std::string& bytes) {
+    const QFileInfo file(path);
+    const QString prefix = file.fileName() + QStringLiteral(".damaged-");
+    const QStringList names = QDir(file.path()).entryList({prefix + u'*'}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QString candidate = file.path() + u'/' + name;
+        struct stat info = {};
+        if (::stat(native(candidate).c_str(), &info) != 0 || size_t(info.st_size) != bytes.size())
+            continue;
+        const StoreBytes copy = readStoreFile(native(candidate));
+        if (copy.outcome == StoreBytes::Outcome::Read && copy.bytes == bytes) return candidate;
+    }
+    return {};
+}
+
+QString kindText(mode_t kind) {
+    switch (kind) {
+        case S_IFDIR:
+            return QStringLiteral("它是一个文件夹，不是文件");
+        case S_IFIFO:
+            return QStringLiteral("它是一个管道（FIFO），不是普通文件");
+        case S_IFCHR:
+        case S_IFBLK:
+            return QStringLiteral("它是一个设备，不是普通文件");
+        case S_IFSOCK:
+            return QStringLiteral("它是一个套接字，不是普通文件");
+        case S_IFLNK:
+            return QStringLiteral("它是一个符号链接，指向的文件不存在");
+        default:
+            return QStringLiteral("它不是普通文件");
+    }
+}
+
+QString readProblemText(const QString& path, const StoreBytes& read) {
+    switch (read.outcome) {
+        case StoreBytes::Outcome::NotAFile:
+            return QStringLiteral("无法读取设置文件 %1：%2").arg(path, kindText(read.kind));
+        case StoreBytes::Outcome::TooLarge:
+            return QStringLiteral("无法读取设置文件 %1：文件过大（超过 %2 MB），不是本程序写的设置文件")
+                .arg(path)
+                .arg(kMaxStoreBytes >> 20);
+        case StoreBytes::Outcome::Failed:
+            return QStringLiteral("无法读取设置文件 %1：%2").arg(path, systemErrorText(read.error));
+        default:
+            return {};
+    }
+}
+
+// Saves in this process take turns: the exit save waits for a save under
+// way on another thread, but not for ever.
+std::timed_mutex& writeTurn() {
+    static std::timed_mutex turn;
+    return turn;
+}
+constexpr auto kWriteTurnWait = std::chrono::seconds(10);
 }  // namespace
 
-SettingsStore::SettingsStore(const QString& application) : m_path(filePath(application)) {
-    m_readStamp = stampOnDisk();
-    if (!readFile(m_document, &m_error)) {
-        m_unreadable = true;
-        return;
-    }
-    if (m_document.damaged()) setAsideDamagedFile();
+SettingsStore::SettingsStore(const QString& application)
+    : m_path(filePath(application)), m_nativePath(native(m_path)) {
+    removeLeftovers(m_path);
+    take(readStoreFile(m_nativePath));
+}
+
+SettingsStore::SettingsStore(const QString& application, StoreBytes read)
+    : m_path(filePath(application)), m_nativePath(native(m_path)) {
+    removeLeftovers(m_path);
+    take(std::move(read));
 }
 
 QString SettingsStore::filePath(const QString& application) {
@@ -44,41 +120,70 @@ QString SettingsStore::filePath(const QString& application) {
            QStringLiteral(".ini");
 }
 
-SettingsStore::Stamp SettingsStore::stampOnDisk() const {
-    const QFileInfo info(m_path);
-    if (!info.exists()) return {};
-    return {info.size(), info.lastModified()};
+void SettingsStore::take(StoreBytes read) {
+    m_readStamp = read.stamp;
+    m_readProblem = readProblemText(m_path, read);
+    switch (read.outcome) {
+        case StoreBytes::Outcome::Absent:
+            return;
+        case StoreBytes::Outcome::NotAFile:
+            m_condition = Condition::NotAFile;
+            return;
+        case StoreBytes::Outcome::TooLarge:
+        case StoreBytes::Outcome::Failed:
+            m_condition = Condition::Unread;
+            return;
+        case StoreBytes::Outcome::Read:
+            break;
+    }
+    m_original = std::move(read.bytes);
+    m_document = IniDocument::parse(QByteArrayView(m_original.data(), qsizetype(m_original.size())));
+    if (m_document.damaged()) keepAside();
 }
 
-bool SettingsStore::readFile(IniDocument& into, QString* error) const {
-    QFile file(m_path);
-    if (!file.exists()) {
-        into = IniDocument();
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("无法读取设置文件 %1：%2").arg(m_path, file.errorString());
+bool SettingsStore::keepAside() {
+    if (m_condition == Condition::Damaged || !m_damagedCopy.isEmpty()) return true;
+    m_condition = Condition::Damaged;
+    // What could be read goes into the sound file the next sync writes.
+    m_readStamp = {};
+    m_document.forEach([this](const QString& s, const QString& k, const QString& v) {
+        m_pending.push_back({s, k, v});
+    });
+    return copyAside();
+}
+
+bool SettingsStore::copyAside() {
+    // Keep the bytes exactly as they were read, next to the file, once per
+    // distinct content.
+    m_damagedCopy = existingCopyOf(m_path, m_original);
+    if (!m_damagedCopy.isEmpty()) return true;
+    const QString copy = sideName(m_path);
+    const int error = replaceFile(native(copy), m_original.data(), m_original.size());
+    if (error) {
+        // sync moves the file aside instead, or leaves it.
+        m_error = QStringLiteral("无法备份损坏的设置文件 %1：%2").arg(m_path, systemErrorText(error));
         return false;
     }
-    into = IniDocument::parse(file.readAll());
+    m_damagedCopy = copy;
     return true;
 }
 
-void SettingsStore::setAsideDamagedFile() {
-    // The file is not a settings file as a whole. Keep its bytes as they
-    // are, next to it; what could be read goes into the sound file the next
-    // sync writes.
-    const QString copy = sideName(m_path);
-    if (QFile::copy(m_path, copy)) {
-        m_damagedCopy = copy;
-        m_readStamp = {};  // write everything, not only what was saved since
-        m_document.forEach([this](const QString& s, const QString& k, const QString& v) {
-            m_pending.push_back({s, k, v});
-        });
-    } else {
-        m_error = QStringLiteral("无法备份损坏的设置文件 %1").arg(m_path);
+bool SettingsStore::moveAsideUnreadFile() {
+    const QString aside = sideName(m_path);
+    if (::rename(m_nativePath.c_str(), native(aside).c_str()) == 0) {
+        m_damagedCopy = aside;
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        // (With nothing there, there is nothing to keep.)
+        m_error = cannotWrite(QStringLiteral("无法把原文件移到一边：%1").arg(systemErrorText(errno)));
+        return false;
     }
+    m_condition = Condition::Sound;
+    m_readStamp = {};
+    return true;
+}
+
+QString SettingsStore::cannotWrite(const QString& reason) const {
+    return QStringLiteral("无法写入设置文件 %1：%2").arg(m_path, reason);
 }
 
 QString SettingsStore::get(const QString& section, const QString& key,
@@ -96,43 +201,110 @@ void SettingsStore::save(const QString& section, const QString& key, const QStri
     m_pending.push_back({section, key, value});
 }
 
+bool SettingsStore::prepareWrite(WriteTarget& target) {
+    switch (m_condition) {
+        case Condition::NotAFile:
+            m_error = QStringLiteral("%1，没有覆盖它").arg(m_readProblem);
+            return false;
+        case Condition::Unread:
+            if (!m_replaceUnread) {
+                m_error = QStringLiteral("设置文件 %1 无法读取，没有覆盖它").arg(m_path);
+                return false;
+            }
+            return moveAsideUnreadFile() && prepareWrite(target);
+        case Condition::Damaged:
+            // No copy could be made at start: the file itself goes aside.
+            if (m_damagedCopy.isEmpty() && !moveAsideUnreadFile()) return false;
+            break;
+        case Condition::Sound:
+            break;
+    }
+    target.path = m_path;
+    target.keptAside = m_condition == Condition::Damaged ? m_readStamp : FileStamp{};
+    return true;
+}
+
 bool SettingsStore::sync() {
     if (m_pending.empty()) return true;
-    if (m_unreadable) {
-        // Writing now would replace entries that were never read.
-        m_error = QStringLiteral("设置文件 %1 无法读取，没有覆盖它").arg(m_path);
+    WriteTarget target;
+    if (!prepareWrite(target)) return false;
+    std::unique_lock turn(writeTurn(), std::defer_lock);
+    if (!turn.try_lock_for(kWriteTurnWait)) {
+        m_error = cannotWrite(QStringLiteral("另一次保存没有结束"));
         return false;
     }
-    const QString folder = QFileInfo(m_path).path();
-    if (!QDir().mkpath(folder)) {
-        m_error = QStringLiteral("无法写入设置文件 %1：无法创建文件夹").arg(m_path);
+    const QString folder = folderOf(m_path);
+    if (const int error = makeFolders(native(folder))) {
+        m_error = cannotWrite(QStringLiteral("无法创建文件夹 %1：%2").arg(folder, systemErrorText(error)));
         return false;
     }
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    if (!lock.tryLock(kLockWaitMs)) {
-        m_error = QStringLiteral("无法写入设置文件 %1：文件被锁定").arg(m_path);
+    StoreLock lock(m_path);
+    if (!lock.take()) {
+        m_error = cannotWrite(lock.problem());
         return false;
     }
 
-    // Another program may have written the file since it was read: merge
-    // into what is there now, so its entries stay.
-    if (stampOnDisk() != m_readStamp) {
-        IniDocument onDisk;
-        if (readFile(onDisk, &m_error) && !onDisk.damaged()) {
-            for (const Pending& p : m_pending) onDisk.set(p.section, p.key, p.value);
-            m_document = std::move(onDisk);
+    // Another program, or a save on another thread, may have written the
+    // file since it was read: merge into what is there now, so its entries
+    // stay.
+    if (m_condition == Condition::Sound && stampOf(m_nativePath) != m_readStamp) {
+        const StoreBytes now = readStoreFile(m_nativePath);
+        if (now.outcome == StoreBytes::Outcome::Read) {
+            IniDocument onDisk =
+                IniDocument::parse(QByteArrayView(now.bytes.data(), qsizetype(now.bytes.size())));
+            if (!onDisk.damaged()) {
+                for (const Value& p : m_pending) onDisk.set(p.section, p.key, p.value);
+                m_document = std::move(onDisk);
+            }
         }
     }
 
-    QSaveFile out(m_path);
     const QByteArray text = m_document.serialize();
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-        m_error = QStringLiteral("无法写入设置文件 %1：%2").arg(m_path, out.errorString());
+    if (const int error = replaceFile(m_nativePath, text.constData(), size_t(text.size()))) {
+        m_error = cannotWrite(systemErrorText(error));
         return false;
     }
-    m_readStamp = stampOnDisk();
+    m_readStamp = stampOf(m_nativePath);
+    m_condition = Condition::Sound;
+    m_original = std::string();
     m_pending.clear();
     m_error.clear();
+    return true;
+}
+
+bool SettingsStore::writeValues(const WriteTarget& target, const std::vector<Value>& values,
+                                QString* error) {
+    auto fail = [&](const QString& reason) {
+        if (error) *error = QStringLiteral("无法写入设置文件 %1：%2").arg(target.path, reason);
+        return false;
+    };
+    std::unique_lock turn(writeTurn(), std::defer_lock);
+    if (!turn.try_lock_for(kWriteTurnWait)) return fail(QStringLiteral("另一次保存没有结束"));
+    const std::string path = native(target.path);
+    const QString folder = folderOf(target.path);
+    if (const int e = makeFolders(native(folder)))
+        return fail(QStringLiteral("无法创建文件夹 %1：%2").arg(folder, systemErrorText(e)));
+    StoreLock lock(target.path);
+    if (!lock.take()) return fail(lock.problem());
+
+    IniDocument document;
+    const StoreBytes now = readStoreFile(path);
+    switch (now.outcome) {
+        case StoreBytes::Outcome::Absent:
+            break;
+        case StoreBytes::Outcome::Read:
+            document = IniDocument::parse(QByteArrayView(now.bytes.data(), qsizetype(now.bytes.size())));
+            // Damage is written over only where a copy of it is kept.
+            if (document.damaged() && now.stamp != target.keptAside)
+                return fail(QStringLiteral("文件已被别的程序改坏，没有覆盖它"));
+            break;
+        default:
+            return fail(readProblemText(target.path, now));
+    }
+    for (const Value& v : values) document.set(v.section, v.key, v.value);
+    const QByteArray text = document.serialize();
+    if (const int e = replaceFile(path, text.constData(), size_t(text.size())))
+        return fail(systemErrorText(e));
     return true;
 }
 
@@ -141,11 +313,12 @@ namespace {
 // when the table goes.
 struct OpenStores {
     QHash<QString, SettingsStore*> byApplication;
-    std::map<QString, std::future<SettingsStore*>> opening;
+    // Reads under way. A read that never finishes (a hung network file
+    // system) is given up on, and its thread left to end by itself.
+    std::map<QString, std::future<StoreBytes>> opening;
 
     void closeAll() {
-        for (auto& [application, future] : opening) delete future.get();
-        opening.clear();
+        opening.clear();  // an abandoned read finishes into nothing
         for (SettingsStore* s : std::as_const(byApplication)) {
             s->sync();
             delete s;
@@ -159,6 +332,8 @@ OpenStores& openStores() {
     static OpenStores stores;
     return stores;
 }
+
+constexpr auto kReadWait = std::chrono::seconds(15);
 }  // namespace
 
 SettingsStore& store(const QString& application) {
@@ -166,8 +341,15 @@ SettingsStore& store(const QString& application) {
     SettingsStore*& entry = stores.byApplication[application];
     if (entry) return *entry;
     if (auto opening = stores.opening.find(application); opening != stores.opening.end()) {
-        entry = opening->second.get();
+        StoreBytes read;
+        if (opening->second.wait_for(kReadWait) == std::future_status::ready) {
+            read = opening->second.get();
+        } else {
+            read.outcome = StoreBytes::Outcome::Failed;
+            read.error = ETIMEDOUT;
+        }
         stores.opening.erase(opening);
+        entry = new SettingsStore(application, std::move(read));
     } else {
         entry = new SettingsStore(application);
     }
@@ -177,9 +359,20 @@ SettingsStore& store(const QString& application) {
 void prefetch(const QString& application) {
     OpenStores& stores = openStores();
     if (stores.byApplication.contains(application) || stores.opening.count(application)) return;
-    stores.opening.emplace(application, std::async(std::launch::async, [application] {
-                               return new SettingsStore(application);
-                           }));
+    const std::string path = native(SettingsStore::filePath(application));
+    // The thread touches plain bytes only: the application object may not
+    // exist yet, and Qt takes the first thread that makes one of its
+    // objects for its main thread.
+    std::promise<StoreBytes> done;
+    std::future<StoreBytes> result = done.get_future();
+    try {
+        std::thread([path, done = std::move(done)]() mutable {
+            done.set_value(readStoreFile(path));
+        }).detach();
+    } catch (const std::system_error&) {
+        return;  // no thread to spare: store() reads the file itself
+    }
+    stores.opening.emplace(application, std::move(result));
 }
 
 QString GetSetting(const QString& application, const QString& section, const QString& key,

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
+#include <string>
 #include <vector>
 
 #include "settings/IniDocument.h"
+#include "settings/StoreFile.h"
 
 namespace settings {
 
@@ -12,14 +13,21 @@ namespace settings {
 // section and key. Each application has one INI file,
 //   $XDG_CONFIG_HOME/ProgramSettings/<application>.ini
 // (~/.config when XDG_CONFIG_HOME is unset), the section as the INI section
-// and the key as the INI key, in the dialect QSettings reads and writes.
-// Saves collect in memory until sync(), which merges them into the file as
-// it is on disk now and replaces it atomically, under the same lock file
-// QSettings takes: a crash, a kill or a full disk leaves the previous file
-// whole, and other processes' entries are kept.
+// and the key as the INI key, in the dialect QSettings reads and writes,
+// encoded in UTF-8. Saves collect in memory until sync(), which merges them
+// into the file as it is on disk now and replaces it atomically, under the
+// same lock file QSettings takes: a crash, a kill or a full disk leaves the
+// previous file whole, and other processes' entries are kept.
+//
+// A file is never written over before it was understood: one that reads
+// only in part is copied aside first, and one that could not be read at all
+// is left as it is unless the program says to replace it.
 class SettingsStore {
 public:
+    // Reads the file now.
     explicit SettingsStore(const QString& application);
+    // Takes bytes read already (by prefetch()).
+    SettingsStore(const QString& application, StoreBytes read);
 
     static QString filePath(const QString& application);
 
@@ -28,45 +36,88 @@ public:
     void save(const QString& section, const QString& key, const QString& value);
 
     // Writes what was saved since the last sync. False when it could not:
-    // the file on disk is then as it was, error() says why, and what was
-    // saved is still pending for the next try.
+    // the file on disk is then as it was, error() says why and names the
+    // file, and what was saved is still pending for the next try.
     bool sync();
     QString error() const { return m_error; }
+
+    // Why the file could not be read at all when the store opened (it was
+    // a folder, a pipe, unreadable, far too large...), naming it; empty
+    // when it was read or was not there.
+    QString readProblem() const { return m_readProblem; }
+    // Whether what stands at the path is something a sync may never
+    // replace (a folder, a pipe, a device, a link that leads nowhere).
+    bool neverReplaced() const { return m_condition == Condition::NotAFile; }
 
     // When the file could not be read as settings as a whole, it was copied
     // aside before anything is written over it; this names the copy.
     QString damagedCopy() const { return m_damagedCopy; }
+    // True when the damage is text that is not UTF-8.
+    bool damagedEncoding() const { return m_document.damage() == IniDocument::Damage::NotUtf8; }
+    // The caller found something in the file that it does not understand:
+    // the file is kept aside as the store does with damage it finds
+    // itself. False, with error() set, when no copy could be made.
+    bool keepAside();
+
+    // Lets sync replace a file that could not be read when the store
+    // opened: it is moved aside first, its bytes untouched. Without this,
+    // sync refuses to write over it.
+    void replaceUnreadFile() { m_replaceUnread = true; }
 
     const QString& path() const { return m_path; }
 
-private:
-    struct Pending {
+    // A write prepared on the window's thread and done on another: the
+    // values are merged into the file as it is on disk at that time.
+    struct Value {
         QString section, key, value;
     };
-    struct Stamp {
-        qint64 size = -1;
-        QDateTime modified;
-        bool operator==(const Stamp&) const = default;
+    struct WriteTarget {
+        QString path;
+        // The damaged file that may be written over since it was kept aside.
+        FileStamp keptAside;
     };
-    Stamp stampOnDisk() const;
-    bool readFile(IniDocument& into, QString* error) const;
-    void setAsideDamagedFile();
+    // Where a write of values may go now, or false (with error() set) when
+    // the store must not be written now.
+    bool prepareWrite(WriteTarget& target);
+    // Thread-safe; one write at a time per process. False with error set
+    // when the file stayed as it was.
+    static bool writeValues(const WriteTarget& target, const std::vector<Value>& values,
+                            QString* error);
+
+private:
+    enum class Condition {
+        Sound,     // read and understood, or absent
+        Damaged,   // read in part
+        Unread,    // a file that could not be read
+        NotAFile,  // never opened
+    };
+    void take(StoreBytes read);
+    bool copyAside();
+    bool moveAsideUnreadFile();
+    QString cannotWrite(const QString& reason) const;
 
     QString m_path;
+    std::string m_nativePath;
     IniDocument m_document;
-    Stamp m_readStamp;
-    std::vector<Pending> m_pending;
+    FileStamp m_readStamp;
+    Condition m_condition = Condition::Sound;
+    // The bytes as read, until the file is replaced, so that a copy aside
+    // holds exactly what was there.
+    std::string m_original;
+    std::vector<Value> m_pending;
     QString m_error;
+    QString m_readProblem;
     QString m_damagedCopy;
-    bool m_unreadable = false;
+    bool m_replaceUnread = false;
 };
 
 // The store of one application, opened once and kept for the run.
 SettingsStore& store(const QString& application);
 
-// Starts opening the store of application on another thread, so that a
-// large file is read while the program sets itself up; store() then takes
-// it over, waiting for it if need be.
+// Starts reading the store of application on another thread, so that a
+// large file is read while the program sets itself up. The thread only
+// reads bytes, with no Qt object, so it may start before the application
+// object exists; store() then takes them over, waiting a bounded time.
 void prefetch(const QString& application);
 
 // The classic calls, on store(application).

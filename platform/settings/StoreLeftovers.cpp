@@ -1,0 +1,35 @@
+#include "settings/StoreLeftovers.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "settings/StoreLock.h"
+
+namespace settings {
+
+void removeLeftovers(const QString& storePath) {
+    const QFileInfo store(storePath);
+    const QDir folder(store.path());
+    if (!folder.exists()) return;
+    // Taking the lock clears one whose process has ended.
+    StoreLock lock(storePath);
+    if (!lock.take(0)) return;
+    const QRegularExpression unfinished(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(store.fileName())));
+    const QStringList names = folder.entryList({store.fileName() + QStringLiteral(".??????")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!unfinished.match(name).hasMatch()) continue;
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        struct stat info = {};
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(path.constData());
+    }
+}
+
+}  // namespace settings

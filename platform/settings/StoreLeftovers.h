@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace settings {
+
+// Removes what a save cut short left beside the settings file: its new
+// file, never renamed ("<name>.XXXXXX"), and its lock. Only when no running
+// copy holds the lock, so a save under way elsewhere keeps its file.
+void removeLeftovers(const QString& storePath);
+
+}  // namespace settings
