@@ -7,6 +7,13 @@ namespace settings {
 namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
+// QString::fromUtf8 drops a byte-order mark at the start of what it is
+// given; inside a value or a name it is a character like any other.
+QString fromUtf8Keeping(QByteArrayView bytes) {
+    if (!bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes);
+    return QChar(0xFEFF) + fromUtf8Keeping(bytes.sliced(3));
+}
+
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -32,11 +39,11 @@ QByteArrayView trimmed(QByteArrayView text) {
 // Section and key names: %XX and %UXXXX stand for characters that may not
 // appear plainly.
 QString decodeName(QByteArrayView text) {
-    if (!text.contains('%')) return QString::fromUtf8(text);
+    if (!text.contains('%')) return fromUtf8Keeping(text);
     QString out;
     QByteArray plain;
     auto flush = [&] {
-        out += QString::fromUtf8(plain);
+        out += fromUtf8Keeping(plain);
         plain.clear();
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -119,7 +126,7 @@ QString IniDocument::unescapeValue(QByteArrayView text) {
             special = true;
             break;
         }
-    if (!special) return fromStoredText(QString::fromUtf8(plain));
+    if (!special) return fromStoredText(fromUtf8Keeping(plain));
 
     QStringList parts;
     QString current;
@@ -129,12 +136,14 @@ QString IniDocument::unescapeValue(QByteArrayView text) {
     bool afterText = false;  // the last thing outside quotes was text
     auto flushUtf8 = [&] {
         if (pendingUtf8.isEmpty()) return;
-        current += QString::fromUtf8(pendingUtf8);
+        current += fromUtf8Keeping(pendingUtf8);
         pendingUtf8.clear();
     };
     auto appendCode = [&](uint code) {
         flushUtf8();
-        const char32_t point = code;
+        // Half of a surrogate pair on its own is no character: no file name
+        // holds one, and UTF-8 cannot write it back.
+        const char32_t point = code >= 0xD800 && code <= 0xDFFF ? 0xFFFD : code;
         current += QString::fromUcs4(&point, 1);
     };
     auto endPart = [&] {

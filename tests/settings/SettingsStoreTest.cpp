@@ -39,6 +39,8 @@ TEST(SettingsStore, ValuesComeBackExactlyAndAbsentOnesReadTheirDefault) {
         QStringLiteral("@Variant(not really)"),
         QStringLiteral("[section]"),
         QStringLiteral("C:\\windows\\style\\path.wav"),
+        QStringLiteral("\uFEFF/m/starts with a byte-order mark.mp3"),
+        QStringLiteral("/m/tab\tthen\uFEFFa byte-order mark.mp3"),
         QString(),
     };
     {
@@ -203,4 +205,18 @@ TEST(SettingsStore, APrefetchedStoreIsTheOneTheProgramThenUses) {
 
     // One that is never asked for is still closed cleanly.
     settings::prefetch(QStringLiteral("工程1"));
+}
+
+TEST(SettingsStore, AnEscapedHalfOfASurrogatePairReadsAsAReplacementAndWritesBackTheSame) {
+    TempConfig config;
+    config.writeStore(QStringLiteral("ravelle"), "[0]\nvalue=a\\xdfff-b\n");
+    const QString read = QStringLiteral("a\uFFFD-b");
+    {
+        SettingsStore store(QStringLiteral("ravelle"));
+        EXPECT_EQ(store.get(QStringLiteral("0"), QStringLiteral("value")), read);
+        store.save(QStringLiteral("1"), QStringLiteral("value"), QStringLiteral("x"));
+        ASSERT_TRUE(store.sync());
+    }
+    EXPECT_EQ(SettingsStore(QStringLiteral("ravelle")).get(QStringLiteral("0"), QStringLiteral("value")),
+              read);
 }

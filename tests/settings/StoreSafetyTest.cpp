@@ -3,7 +3,9 @@
 // and a failed save said as such, with its reason and the file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <QLockFile>
 #include <QSysInfo>
 #include <cerrno>
+#include <cstring>
 #include <future>
 
 #include "FailingDiskSync.h"
@@ -65,8 +68,17 @@ TEST(StoreSafety, APipeOrADeviceAtTheStoresPathIsNeverOpenedAndNeverReplaced) {
     const QString store = config.storeFile(kApp);
     const QString pipe = config.path() + QStringLiteral("/a pipe");
     ASSERT_EQ(::mkfifo(native(pipe).constData(), 0600), 0);
+    // A socket stands for the device nodes: opened, a device may do
+    // something, and a store that wrote through a link would replace it.
+    // Links here lead only to files the test made.
+    const QString socketPath = config.path() + QStringLiteral("/a socket");
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, native(socketPath).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
-    for (const QString& target : {pipe, QStringLiteral("/dev/null")}) {
+    for (const QString& target : {pipe, socketPath}) {
         QFile::remove(store);
         ASSERT_EQ(::mkfifo(native(store).constData(), 0600), 0);
         for (bool throughALink : {false, true}) {
@@ -84,8 +96,11 @@ TEST(StoreSafety, APipeOrADeviceAtTheStoresPathIsNeverOpenedAndNeverReplaced) {
             ASSERT_EQ(::lstat(native(store).constData(), &info), 0);
             EXPECT_EQ(throughALink ? S_ISLNK(info.st_mode) : S_ISFIFO(info.st_mode), true)
                 << "what stands at the path is left as it is";
+            ASSERT_EQ(::stat(native(target).constData(), &info), 0);
+            EXPECT_FALSE(S_ISREG(info.st_mode)) << "what a link leads to is left as it is";
         }
     }
+    ::close(listening);
 }
 
 TEST(StoreSafety, AFileLargerThanAnyPlaylistIsRefusedUnreadAndLeftAsItIs) {
