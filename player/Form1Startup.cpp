@@ -84,9 +84,8 @@ void Form1::restorePlaylist() {
         // that are there, in order, so reading never shortens a playlist,
         // and keep the file as it was, since the exit writes a proper count.
         store.keepAside();
-        for (int i = 0; i < forms::ListBox::kMaxEntries &&
-                        store.contains(forms::Str(i), kPlaylistKey);
-             ++i)
+        for (int i = 0;
+             i < forms::ListBox::kMaxEntries && store.contains(forms::Str(i), kPlaylistKey); ++i)
             steps.skip([&] { List1.AddItem(store.get(forms::Str(i), kPlaylistKey)); });
     }
     // A store that could not be read holds a list this run never saw: the
@@ -110,9 +109,8 @@ void Form1::reportStore() {
         return;
     }
     if (!store.damagedCopy().isEmpty()) {
-        const QString why = store.damagedEncoding()
-                                ? QStringLiteral("其中有不是 UTF-8 编码的文字，")
-                                : QString();
+        const QString why =
+            store.damagedEncoding() ? QStringLiteral("其中有不是 UTF-8 编码的文字，") : QString();
         reportLater(QStringLiteral("设置文件 %1 已损坏，%2本程序不能完全读懂。原文件已另存为 %3，"
                                    "能读出的播放列表已恢复。")
                         .arg(store.path(), why, store.damagedCopy()));

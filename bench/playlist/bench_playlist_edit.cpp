@@ -87,7 +87,8 @@ void SaveBeginsOnTheWindowThread(benchmark::State& state) {
         QElapsedTimer due;
         due.start();
         const int before = list.form->autosave().savesBegun();
-        while (due.elapsed() < PlaylistAutosave::kIntervalMs - 50) QCoreApplication::processEvents();
+        while (due.elapsed() < PlaylistAutosave::kIntervalMs - 50)
+            QCoreApplication::processEvents();
         state.ResumeTiming();
         while (list.form->autosave().savesBegun() == before)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);

@@ -49,7 +49,8 @@ QString sideName(const QString& path) {
 QString existingCopyOf(const QString& path, const std::string& bytes) {
     const QFileInfo file(path);
     const QString prefix = file.fileName() + QStringLiteral(".damaged-");
-    const QStringList names = QDir(file.path()).entryList({prefix + u'*'}, QDir::Files | QDir::Hidden);
+    const QStringList names =
+        QDir(file.path()).entryList({prefix + u'*'}, QDir::Files | QDir::Hidden);
     for (const QString& name : names) {
         const QString candidate = file.path() + u'/' + name;
         struct stat info = {};
@@ -84,7 +85,8 @@ QString readProblemText(const QString& path, const StoreBytes& read) {
         case StoreBytes::Outcome::NotAFile:
             return QStringLiteral("无法读取设置文件 %1：%2").arg(path, kindText(read.kind));
         case StoreBytes::Outcome::TooLarge:
-            return QStringLiteral("无法读取设置文件 %1：文件过大（超过 %2 MB），不是本程序写的设置文件")
+            return QStringLiteral(
+                       "无法读取设置文件 %1：文件过大（超过 %2 MB），不是本程序写的设置文件")
                 .arg(path)
                 .arg(kMaxStoreBytes >> 20);
         case StoreBytes::Outcome::Failed:
@@ -137,7 +139,8 @@ void SettingsStore::take(StoreBytes read) {
             break;
     }
     m_original = std::move(read.bytes);
-    m_document = IniDocument::parse(QByteArrayView(m_original.data(), qsizetype(m_original.size())));
+    m_document =
+        IniDocument::parse(QByteArrayView(m_original.data(), qsizetype(m_original.size())));
     if (m_document.damaged()) keepAside();
 }
 
@@ -145,6 +148,7 @@ bool SettingsStore::keepAside() {
     if (m_condition == Condition::Damaged || !m_damagedCopy.isEmpty()) return true;
     m_condition = Condition::Damaged;
     // What could be read goes into the sound file the next sync writes.
+    m_asideStamp = m_readStamp;
     m_readStamp = {};
     m_document.forEach([this](const QString& s, const QString& k, const QString& v) {
         m_pending.push_back({s, k, v});
@@ -161,7 +165,8 @@ bool SettingsStore::copyAside() {
     const int error = replaceFile(native(copy), m_original.data(), m_original.size());
     if (error) {
         // sync moves the file aside instead, or leaves it.
-        m_error = QStringLiteral("无法备份损坏的设置文件 %1：%2").arg(m_path, systemErrorText(error));
+        m_error =
+            QStringLiteral("无法备份损坏的设置文件 %1：%2").arg(m_path, systemErrorText(error));
         return false;
     }
     m_damagedCopy = copy;
@@ -174,7 +179,8 @@ bool SettingsStore::moveAsideUnreadFile() {
         m_damagedCopy = aside;
     } else if (errno != ENOENT && errno != ENOTDIR) {
         // (With nothing there, there is nothing to keep.)
-        m_error = cannotWrite(QStringLiteral("无法把原文件移到一边：%1").arg(systemErrorText(errno)));
+        m_error =
+            cannotWrite(QStringLiteral("无法把原文件移到一边：%1").arg(systemErrorText(errno)));
         return false;
     }
     m_condition = Condition::Sound;
@@ -220,7 +226,7 @@ bool SettingsStore::prepareWrite(WriteTarget& target) {
             break;
     }
     target.path = m_path;
-    target.keptAside = m_condition == Condition::Damaged ? m_readStamp : FileStamp{};
+    target.keptAside = m_condition == Condition::Damaged ? m_asideStamp : FileStamp{};
     return true;
 }
 
@@ -235,7 +241,8 @@ bool SettingsStore::sync() {
     }
     const QString folder = folderOf(m_path);
     if (const int error = makeFolders(native(folder))) {
-        m_error = cannotWrite(QStringLiteral("无法创建文件夹 %1：%2").arg(folder, systemErrorText(error)));
+        m_error = cannotWrite(
+            QStringLiteral("无法创建文件夹 %1：%2").arg(folder, systemErrorText(error)));
         return false;
     }
     StoreLock lock(m_path);
@@ -293,7 +300,8 @@ bool SettingsStore::writeValues(const WriteTarget& target, const std::vector<Val
         case StoreBytes::Outcome::Absent:
             break;
         case StoreBytes::Outcome::Read:
-            document = IniDocument::parse(QByteArrayView(now.bytes.data(), qsizetype(now.bytes.size())));
+            document =
+                IniDocument::parse(QByteArrayView(now.bytes.data(), qsizetype(now.bytes.size())));
             // Damage is written over only where a copy of it is kept.
             if (document.damaged() && now.stamp != target.keptAside)
                 return fail(QStringLiteral("文件已被别的程序改坏，没有覆盖它"));

@@ -100,6 +100,8 @@ private:
     std::string m_nativePath;
     IniDocument m_document;
     FileStamp m_readStamp;
+    // The damaged file that was kept aside, which a write may replace.
+    FileStamp m_asideStamp;
     Condition m_condition = Condition::Sound;
     // The bytes as read, until the file is replaced, so that a copy aside
     // holds exactly what was there.

@@ -28,11 +28,11 @@ struct FileStamp {
 
 struct StoreBytes {
     enum class Outcome {
-        Absent,      // nothing at the path: a first start
-        Read,        // bytes holds the whole file
-        NotAFile,    // a folder, a pipe, a device, a socket or a dangling link: never opened
-        TooLarge,    // larger than kMaxStoreBytes: never read
-        Failed,      // open or read failed; error holds errno
+        Absent,    // nothing at the path: a first start
+        Read,      // bytes holds the whole file
+        NotAFile,  // a folder, a pipe, a device, a socket or a dangling link: never opened
+        TooLarge,  // larger than kMaxStoreBytes: never read
+        Failed,    // open or read failed; error holds errno
     };
     Outcome outcome = Outcome::Absent;
     int error = 0;

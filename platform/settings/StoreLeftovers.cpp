@@ -19,9 +19,10 @@ void removeLeftovers(const QString& storePath) {
     // Taking the lock clears one whose process has ended.
     StoreLock lock(storePath);
     if (!lock.take(0)) return;
-    const QRegularExpression unfinished(
-        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(store.fileName())));
-    const QStringList names = folder.entryList({store.fileName() + QStringLiteral(".??????")},
+    // The new file of a save, or of a copy aside ("<name>.damaged-<time>").
+    const QRegularExpression unfinished(QStringLiteral("^%1(\\.damaged-[0-9-]+)?\\.[A-Za-z0-9]{6}$")
+                                            .arg(QRegularExpression::escape(store.fileName())));
+    const QStringList names = folder.entryList({store.fileName() + QStringLiteral(".*")},
                                                QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         if (!unfinished.match(name).hasMatch()) continue;

@@ -4,6 +4,7 @@
 
 #include "PlayerRig.h"
 #include "PlaylistAutosave.h"
+#include "doubles/SimulatedForm1.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -60,4 +61,18 @@ TEST(Autosave, EditsCloseTogetherShareOneSaveAndTheExitSavesNoOlderList) {
     rig.form->close();
     settings::closeAllStores();
     EXPECT_EQ(onDisk().size(), 49) << "the exit writes the list as it ends";
+}
+
+TEST(Autosave, AStoreKeptAsideAsDamagedIsReplacedByTheFirstSave) {
+    TempConfig config;
+    config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=\n[0]\nvalue=/m/a.mp3\n");
+    ModalWatcher told;
+    SimulatedForm1 form;
+    form.Show();
+    QTest::qWait(0);
+    ASSERT_EQ(told.seen().size(), 1);
+    form.List1.AddItem(QStringLiteral("/m/b.mp3"));
+    ASSERT_TRUE(form.autosave().flush());
+    EXPECT_EQ(onDisk(), (QStringList{QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3")}));
+    form.close();
 }

@@ -58,7 +58,8 @@ QStringList damagedCopies(const TempConfig& config) {
 
 TEST(StoreAtStart, AStoreWithAByteOrderMarkIsRestored) {
     TempConfig config;
-    const QByteArray text = "\xEF\xBB\xBF[num]\nvalue=2\n[0]\nvalue=/m/一.mp3\n[1]\nvalue=/m/b.mp3\n";
+    const QByteArray text =
+        "\xEF\xBB\xBF[num]\nvalue=2\n[0]\nvalue=/m/一.mp3\n[1]\nvalue=/m/b.mp3\n";
     config.writeStore(kApp, text);
     const StartResult run = runOnce();
     EXPECT_EQ(run.restored, (QStringList{QStringLiteral("/m/一.mp3"), QStringLiteral("/m/b.mp3")}));
@@ -83,7 +84,8 @@ TEST(StoreAtStart, AStoreNotFullyUnderstoodIsKeptAsideAndTheUserToldOnce) {
         EXPECT_EQ(copy.readAll(), bytes);
         ASSERT_EQ(run.boxes.size(), 1) << bytes.constData();
         EXPECT_TRUE(run.boxes[0].contains(damagedCopies(config)[0]));
-        if (bytes.startsWith("[num]")) EXPECT_EQ(run.restored, QStringList{QStringLiteral("/m/a.mp3")});
+        if (bytes.startsWith("[num]"))
+            EXPECT_EQ(run.restored, QStringList{QStringLiteral("/m/a.mp3")});
     }
 }
 

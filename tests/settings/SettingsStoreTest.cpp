@@ -217,6 +217,7 @@ TEST(SettingsStore, AnEscapedHalfOfASurrogatePairReadsAsAReplacementAndWritesBac
         store.save(QStringLiteral("1"), QStringLiteral("value"), QStringLiteral("x"));
         ASSERT_TRUE(store.sync());
     }
-    EXPECT_EQ(SettingsStore(QStringLiteral("ravelle")).get(QStringLiteral("0"), QStringLiteral("value")),
-              read);
+    EXPECT_EQ(
+        SettingsStore(QStringLiteral("ravelle")).get(QStringLiteral("0"), QStringLiteral("value")),
+        read);
 }

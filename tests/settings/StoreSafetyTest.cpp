@@ -50,7 +50,8 @@ void makeStoreFolder(const TempConfig& config) {
 // Opens the store on another thread: a store that would hang start-up fails
 // the test instead of hanging it. Unblocks a pipe's reader if need be.
 std::unique_ptr<SettingsStore> openWithin(const TempConfig& config, const QString& pipe = {}) {
-    auto opening = std::async(std::launch::async, [] { return std::make_unique<SettingsStore>(kApp); });
+    auto opening =
+        std::async(std::launch::async, [] { return std::make_unique<SettingsStore>(kApp); });
     if (opening.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "opening the store did not finish";
         for (const QString& end : {config.storeFile(kApp), pipe}) {
@@ -148,10 +149,9 @@ TEST(StoreSafety, AByteOrderMarkIsReadPastAndTheFileIsUnderstood) {
 TEST(StoreSafety, TextThatIsNotSettingsOrNotUtf8IsKeptAsideByteForByte) {
     TempConfig config;
     const QList<QByteArray> stores = {
-        "just some words\nabout music\n",
-        "{\"num\": 2, \"entries\": [\"/m/a.mp3\"]}\n",
+        "just some words\nabout music\n", "{\"num\": 2, \"entries\": [\"/m/a.mp3\"]}\n",
         "[num]\nvalue=2\n[0]\nvalue=/m/caf\xe9.mp3\n[1]\nvalue=/m/ok.mp3\n",  // Latin-1
-        "[num]\nvalue=1\n[0]\nvalue=/m/\xd2\xf4\xc0\xd6.mp3\n",                // GBK
+        "[num]\nvalue=1\n[0]\nvalue=/m/\xd2\xf4\xc0\xd6.mp3\n",               // GBK
     };
     for (const QByteArray& bytes : stores) {
         TempConfig fresh;
@@ -208,8 +208,9 @@ TEST(StoreSafety, WhatASaveCutShortLeftIsRemovedUnlessARunningCopyHoldsTheLock) 
     config.writeStore(kApp, "[num]\nvalue=0\n");
     const QString store = config.storeFile(kApp);
     const QString leftover = store + QStringLiteral(".aB3xY9");
+    const QString copyLeftover = store + QStringLiteral(".damaged-20240101-000000.Zz09Qq");
     const QString notOurs = store + QStringLiteral(".damaged-20240101-000000");
-    for (const QString& name : {leftover, notOurs}) {
+    for (const QString& name : {leftover, copyLeftover, notOurs}) {
         QFile file(name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[num]\nvalue=5\n");
@@ -231,11 +232,12 @@ TEST(StoreSafety, WhatASaveCutShortLeftIsRemovedUnlessARunningCopyHoldsTheLock) 
     {
         QFile lock(store + QStringLiteral(".lock"));
         ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(gone) + "\nravelle\n" +
-                   QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.write(QByteArray::number(gone) + "\nravelle\n" + QSysInfo::machineHostName().toUtf8() +
+                   "\n");
     }
     SettingsStore opened(kApp);
     EXPECT_FALSE(QFileInfo::exists(leftover));
+    EXPECT_FALSE(QFileInfo::exists(copyLeftover));
     EXPECT_FALSE(QFileInfo::exists(store + QStringLiteral(".lock")));
     EXPECT_TRUE(QFileInfo::exists(notOurs));
     EXPECT_TRUE(QFileInfo::exists(store));
