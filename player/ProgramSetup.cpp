@@ -16,4 +16,7 @@ void setApplicationIdentity() {
     QGuiApplication::setApplicationName(kProgramName);
     QGuiApplication::setApplicationVersion(QStringLiteral("1.3.0.24"));
     QGuiApplication::setDesktopFileName(kDesktopEntry);
+    // The playlist's store, read meanwhile, may now be parsed beside the
+    // window's own setting up.
+    settings::parseAhead();
 }

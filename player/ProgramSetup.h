@@ -13,5 +13,5 @@ inline const QString kDesktopEntry = QStringLiteral("org.ravelle.Ravelle");
 void prepareProcess();
 
 // Right after it: the program's title (message boxes carry it), version
-// and desktop entry.
+// and desktop entry; and the store read ahead goes on to be parsed.
 void setApplicationIdentity();

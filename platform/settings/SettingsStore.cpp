@@ -9,12 +9,11 @@
 #include <QHash>
 #include <cerrno>
 #include <chrono>
-#include <future>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "settings/AtomicReplace.h"
+#include "settings/ReadAhead.h"
 #include "settings/StoreLeftovers.h"
 #include "settings/StoreLock.h"
 #include "settings/SystemErrorText.h"
@@ -108,13 +107,14 @@ constexpr auto kWriteTurnWait = std::chrono::seconds(10);
 SettingsStore::SettingsStore(const QString& application)
     : m_path(filePath(application)), m_nativePath(native(m_path)) {
     removeLeftovers(m_path);
-    take(readStoreFile(m_nativePath));
+    take(readStoreFile(m_nativePath), std::nullopt);
 }
 
-SettingsStore::SettingsStore(const QString& application, StoreBytes read)
+SettingsStore::SettingsStore(const QString& application, StoreBytes read,
+                             std::optional<IniDocument> parsed)
     : m_path(filePath(application)), m_nativePath(native(m_path)) {
     removeLeftovers(m_path);
-    take(std::move(read));
+    take(std::move(read), std::move(parsed));
 }
 
 QString SettingsStore::filePath(const QString& application) {
@@ -122,7 +122,7 @@ QString SettingsStore::filePath(const QString& application) {
            QStringLiteral(".ini");
 }
 
-void SettingsStore::take(StoreBytes read) {
+void SettingsStore::take(StoreBytes read, std::optional<IniDocument> parsed) {
     m_readStamp = read.stamp;
     m_readProblem = readProblemText(m_path, read);
     switch (read.outcome) {
@@ -139,8 +139,11 @@ void SettingsStore::take(StoreBytes read) {
             break;
     }
     m_original = std::move(read.bytes);
-    m_document =
-        IniDocument::parse(QByteArrayView(m_original.data(), qsizetype(m_original.size())));
+    if (parsed)
+        m_document = std::move(*parsed);
+    else
+        m_document =
+            IniDocument::parse(QByteArrayView(m_original.data(), qsizetype(m_original.size())));
     if (m_document.damaged()) keepAside();
 }
 
@@ -321,12 +324,10 @@ namespace {
 // when the table goes.
 struct OpenStores {
     QHash<QString, SettingsStore*> byApplication;
-    // Reads under way. A read that never finishes (a hung network file
-    // system) is given up on, and its thread left to end by itself.
-    std::map<QString, std::future<StoreBytes>> opening;
+    std::map<QString, std::unique_ptr<ReadAhead>> opening;
 
     void closeAll() {
-        opening.clear();  // an abandoned read finishes into nothing
+        opening.clear();  // a read under way finishes into nothing
         for (SettingsStore* s : std::as_const(byApplication)) {
             s->sync();
             delete s;
@@ -340,8 +341,6 @@ OpenStores& openStores() {
     static OpenStores stores;
     return stores;
 }
-
-constexpr auto kReadWait = std::chrono::seconds(15);
 }  // namespace
 
 SettingsStore& store(const QString& application) {
@@ -349,15 +348,9 @@ SettingsStore& store(const QString& application) {
     SettingsStore*& entry = stores.byApplication[application];
     if (entry) return *entry;
     if (auto opening = stores.opening.find(application); opening != stores.opening.end()) {
-        StoreBytes read;
-        if (opening->second.wait_for(kReadWait) == std::future_status::ready) {
-            read = opening->second.get();
-        } else {
-            read.outcome = StoreBytes::Outcome::Failed;
-            read.error = ETIMEDOUT;
-        }
+        ReadAhead::Result result = opening->second->take();
         stores.opening.erase(opening);
-        entry = new SettingsStore(application, std::move(read));
+        entry = new SettingsStore(application, std::move(result.read), std::move(result.document));
     } else {
         entry = new SettingsStore(application);
     }
@@ -367,20 +360,14 @@ SettingsStore& store(const QString& application) {
 void prefetch(const QString& application) {
     OpenStores& stores = openStores();
     if (stores.byApplication.contains(application) || stores.opening.count(application)) return;
-    const std::string path = native(SettingsStore::filePath(application));
-    // The thread touches plain bytes only: the application object may not
-    // exist yet, and Qt takes the first thread that makes one of its
-    // objects for its main thread.
-    std::promise<StoreBytes> done;
-    std::future<StoreBytes> result = done.get_future();
-    try {
-        std::thread([path, done = std::move(done)]() mutable {
-            done.set_value(readStoreFile(path));
-        }).detach();
-    } catch (const std::system_error&) {
-        return;  // no thread to spare: store() reads the file itself
-    }
-    stores.opening.emplace(application, std::move(result));
+    auto reading = std::make_unique<ReadAhead>();
+    // Without a thread to spare, store() reads the file itself.
+    if (reading->start(native(SettingsStore::filePath(application))))
+        stores.opening.emplace(application, std::move(reading));
+}
+
+void parseAhead() {
+    for (auto& [application, reading] : openStores().opening) reading->parse();
 }
 
 QString GetSetting(const QString& application, const QString& section, const QString& key,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,10 @@ class SettingsStore {
 public:
     // Reads the file now.
     explicit SettingsStore(const QString& application);
-    // Takes bytes read already (by prefetch()).
-    SettingsStore(const QString& application, StoreBytes read);
+    // Takes bytes read already (by prefetch()), and the document parsed
+    // from them if it was.
+    SettingsStore(const QString& application, StoreBytes read,
+                  std::optional<IniDocument> parsed = std::nullopt);
 
     static QString filePath(const QString& application);
 
@@ -91,7 +94,7 @@ private:
         Unread,    // a file that could not be read
         NotAFile,  // never opened
     };
-    void take(StoreBytes read);
+    void take(StoreBytes read, std::optional<IniDocument> parsed);
     bool copyAside();
     bool moveAsideUnreadFile();
     QString cannotWrite(const QString& reason) const;
@@ -118,9 +121,12 @@ SettingsStore& store(const QString& application);
 
 // Starts reading the store of application on another thread, so that a
 // large file is read while the program sets itself up. The thread only
-// reads bytes, with no Qt object, so it may start before the application
+// reads bytes, with no Qt type, so it may start before the application
 // object exists; store() then takes them over, waiting a bounded time.
 void prefetch(const QString& application);
+// Once the application object exists: the stores read ahead are parsed on
+// their threads too.
+void parseAhead();
 
 // The classic calls, on store(application).
 QString GetSetting(const QString& application, const QString& section, const QString& key,

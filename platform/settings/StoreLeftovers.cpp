@@ -16,16 +16,19 @@ void removeLeftovers(const QString& storePath) {
     const QFileInfo store(storePath);
     const QDir folder(store.path());
     if (!folder.exists()) return;
-    // Taking the lock clears one whose process has ended.
-    StoreLock lock(storePath);
-    if (!lock.take(0)) return;
     // The new file of a save, or of a copy aside ("<name>.damaged-<time>").
     const QRegularExpression unfinished(QStringLiteral("^%1(\\.damaged-[0-9-]+)?\\.[A-Za-z0-9]{6}$")
                                             .arg(QRegularExpression::escape(store.fileName())));
-    const QStringList names = folder.entryList({store.fileName() + QStringLiteral(".*")},
-                                               QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = folder
+                                  .entryList({store.fileName() + QStringLiteral(".*")},
+                                             QDir::Files | QDir::Hidden | QDir::System)
+                                  .filter(unfinished);
+    // Taking the lock writes it to the disk, so only when there is
+    // something to clear; taking it clears one whose process has ended.
+    if (names.isEmpty() && !folder.exists(store.fileName() + QStringLiteral(".lock"))) return;
+    StoreLock lock(storePath);
+    if (!lock.take(0)) return;
     for (const QString& name : names) {
-        if (!unfinished.match(name).hasMatch()) continue;
         const QByteArray path = QFile::encodeName(folder.filePath(name));
         struct stat info = {};
         if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode))
