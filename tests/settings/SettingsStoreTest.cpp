@@ -195,6 +195,7 @@ TEST(SettingsStore, APrefetchedStoreIsTheOneTheProgramThenUses) {
     config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
     settings::prefetch(QStringLiteral("ravelle"));
     settings::prefetch(QStringLiteral("ravelle"));
+    settings::parseAhead();  // the application object exists
     EXPECT_EQ(settings::GetSetting(QStringLiteral("ravelle"), QStringLiteral("0"),
                                    QStringLiteral("value")),
               QStringLiteral("/m/a.mp3"));
@@ -220,4 +221,18 @@ TEST(SettingsStore, AnEscapedHalfOfASurrogatePairReadsAsAReplacementAndWritesBac
     EXPECT_EQ(
         SettingsStore(QStringLiteral("ravelle")).get(QStringLiteral("0"), QStringLiteral("value")),
         read);
+}
+
+TEST(SettingsStore, ADamagedStoreParsedAheadIsKeptAsideAsWell) {
+    TempConfig config;
+    const QByteArray damaged = "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\nno settings here\n";
+    config.writeStore(QStringLiteral("ravelle"), damaged);
+    settings::prefetch(QStringLiteral("ravelle"));
+    settings::parseAhead();
+    const SettingsStore& store = settings::store(QStringLiteral("ravelle"));
+    EXPECT_EQ(store.get(QStringLiteral("0"), QStringLiteral("value")), QStringLiteral("/m/a.mp3"));
+    ASSERT_FALSE(store.damagedCopy().isEmpty());
+    QFile copy(store.damagedCopy());
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), damaged);
 }
