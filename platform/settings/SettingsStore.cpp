@@ -61,6 +61,17 @@ QString existingCopyOf(const QString& path, const std::string& bytes) {
     return {};
 }
 
+// Keeps bytes read from the file at path next to it, exactly as they were,
+// once per distinct content; copy names the copy. 0 or errno.
+int keepBytesAside(const QString& path, const std::string& bytes, QString& copy) {
+    copy = existingCopyOf(path, bytes);
+    if (!copy.isEmpty()) return 0;
+    const QString name = sideName(path);
+    if (const int error = replaceFile(native(name), bytes.data(), bytes.size())) return error;
+    copy = name;
+    return 0;
+}
+
 QString kindText(mode_t kind) {
     switch (kind) {
         case S_IFDIR:
@@ -160,19 +171,13 @@ bool SettingsStore::keepAside() {
 }
 
 bool SettingsStore::copyAside() {
-    // Keep the bytes exactly as they were read, next to the file, once per
-    // distinct content.
-    m_damagedCopy = existingCopyOf(m_path, m_original);
-    if (!m_damagedCopy.isEmpty()) return true;
-    const QString copy = sideName(m_path);
-    const int error = replaceFile(native(copy), m_original.data(), m_original.size());
+    const int error = keepBytesAside(m_path, m_original, m_damagedCopy);
     if (error) {
         // sync moves the file aside instead, or leaves it.
         m_error =
             QStringLiteral("无法备份损坏的设置文件 %1：%2").arg(m_path, systemErrorText(error));
         return false;
     }
-    m_damagedCopy = copy;
     return true;
 }
 
@@ -265,6 +270,10 @@ bool SettingsStore::sync() {
             if (!onDisk.damaged()) {
                 for (const Value& p : m_pending) onDisk.set(p.section, p.key, p.value);
                 m_document = std::move(onDisk);
+            } else if (const int error = keepBytesAside(m_path, now.bytes, m_damagedCopy)) {
+                // Damaged meanwhile by another program: kept before it goes.
+                m_error = cannotWrite(QStringLiteral("无法备份它：%1").arg(systemErrorText(error)));
+                return false;
             }
         }
     }

@@ -242,3 +242,15 @@ TEST(StoreSafety, WhatASaveCutShortLeftIsRemovedUnlessARunningCopyHoldsTheLock) 
     EXPECT_TRUE(QFileInfo::exists(notOurs));
     EXPECT_TRUE(QFileInfo::exists(store));
 }
+
+TEST(StoreSafety, AFileDamagedByAnotherProgramAfterTheStartIsKeptBeforeASaveReplacesIt) {
+    TempConfig config;
+    config.writeStore(kApp, "[num]\nvalue=0\n");
+    SettingsStore store(kApp);
+    const QByteArray damaged = "written meanwhile, not settings\n";
+    config.writeStore(kApp, damaged);
+    store.save(QStringLiteral("num"), QStringLiteral("value"), QStringLiteral("1"));
+    ASSERT_TRUE(store.sync()) << store.error().toStdString();
+    ASSERT_EQ(damagedCopies(config).size(), 1);
+    EXPECT_EQ(contentOf(store.damagedCopy()), damaged);
+}
