@@ -14,6 +14,7 @@
 #include "forms/ListBox.h"
 #include "forms/Menu.h"
 #include "forms/PictureBox.h"
+#include "forms/StripRow.h"
 #include "forms/Timer.h"
 #include "hosting/ControlSite.h"
 
@@ -58,6 +59,9 @@ public:
     forms::MenuItem& add;
     forms::MenuItem& del;
     forms::MenuItem& delt;
+    // How Label3 and Label4 reach the screen as they scroll over Label1:
+    // one widget drawing the row, not a control of the design.
+    forms::StripRow stripRow;
 
     // The marker's place at the start of a track, in twips.
     static constexpr float kMarkerHome = 80;

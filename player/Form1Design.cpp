@@ -53,6 +53,7 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
       add(caidna.addItem(QStringLiteral("add"), QStringLiteral("添加"))),
       del(caidna.addItem(QStringLiteral("del"), QStringLiteral("删除"))),
       delt(caidna.addItem(QStringLiteral("delt"), QStringLiteral("删除其余"))),
+      stripRow(this, Label1, {&Label3, &Label4}),
       m_mci(std::move(device)),
       m_cdlg(std::move(dialog)),
       mci(*m_mci),

@@ -98,11 +98,8 @@ void Form1::tryRandomEntry() {
     } while (m_advance->unplayable.contains(path));
 
     errors::Steps steps;
-    // The clock starts again from 0. After the first try it already shows
-    // that, and a caption written again repaints its label: over thousands
-    // of broken entries those repaints would be most of the advance's time.
-    if (Label2.Caption() != kClockReset) Label2.setCaption(kClockReset);
-    if (!Label5.Caption().isEmpty()) Label5.setCaption(QString());
+    Label2.setCaption(kClockReset);
+    Label5.setCaption(QString());
     mci.setFileName(path);
     mci.setCommand(media::kOpen);
     mci.setCommand(media::kPlay);

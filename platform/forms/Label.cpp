@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPainter>
 
+#include "forms/StripRow.h"
+
 namespace forms {
 
 class Label::Face : public QLabel {
@@ -10,15 +12,14 @@ public:
     using QLabel::QLabel;
 
     void captionChanged() {
-        m_picture = QPixmap();
+        m_picture = QImage();
         update();
     }
 
-protected:
-    void paintEvent(QPaintEvent*) override {
+    const QImage& picture() {
         const qreal ratio = devicePixelRatioF();
         if (m_picture.isNull() || m_picture.size() != size() * ratio) {
-            m_picture = QPixmap(size() * ratio);
+            m_picture = QImage(size() * ratio, QImage::Format_RGB32);
             m_picture.setDevicePixelRatio(ratio);
             m_picture.fill(palette().color(QPalette::Window));
             QPainter painter(&m_picture);
@@ -26,17 +27,20 @@ protected:
             painter.setPen(palette().color(QPalette::WindowText));
             painter.drawText(rect(), int(alignment()), text());
         }
-        QPainter(this).drawPixmap(0, 0, m_picture);
+        return m_picture;
     }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, picture()); }
 
     void changeEvent(QEvent* event) override {
         if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
-            m_picture = QPixmap();
+            m_picture = QImage();
         QLabel::changeEvent(event);
     }
 
 private:
-    QPixmap m_picture;
+    QImage m_picture;
 };
 
 Label::Label(QWidget* form, const QString& name) : Control(new Face(form), name) {
@@ -50,10 +54,10 @@ Label::Label(QWidget* form, const QString& name) : Control(new Face(form), name)
 QString Label::Caption() const { return label()->text(); }
 
 void Label::setCaption(const QString& caption) {
-    const bool changed = caption != label()->text();
+    if (caption == label()->text()) return;
     label()->setText(caption);
     static_cast<Face*>(label())->captionChanged();
-    if (changed) notifyChange();
+    notifyChange();
 }
 
 QColor Label::BackColor() const { return label()->palette().color(QPalette::Window); }
@@ -73,5 +77,15 @@ void Label::setForeColor(const QColor& color) {
 }
 
 void Label::setFont(const QFont& font) { label()->setFont(font); }
+
+const QImage& Label::picture() const { return static_cast<Face*>(label())->picture(); }
+
+void Label::applyGeometry() {
+    if (!m_row) return Control::applyGeometry();
+    // The row draws the label where its place says. The label's own widget
+    // only follows a change of size, which changes its picture.
+    if (m_place.pixels().size() != widget()->size()) Control::applyGeometry();
+    m_row->placeChanged();
+}
 
 }  // namespace forms

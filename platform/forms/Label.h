@@ -2,11 +2,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QLabel>
 
 #include "forms/Control.h"
 
 namespace forms {
+
+class StripRow;
 
 // A caption on a coloured rectangle. It takes no focus and no input.
 // Labels that scroll move twenty times a second, so a label draws itself
@@ -17,6 +20,7 @@ public:
     Label(QWidget* form, const QString& name);
 
     QString Caption() const;
+    // Writing the caption it already has changes nothing and draws nothing.
     void setCaption(const QString& caption);
 
     QColor BackColor() const;
@@ -27,8 +31,19 @@ public:
 
     QLabel* label() const { return static_cast<QLabel*>(widget()); }
 
+    // The label as drawn: its colour and caption at its size in device
+    // pixels, opaque.
+    const QImage& picture() const;
+
+protected:
+    void applyGeometry() override;
+
 private:
+    friend class StripRow;
     class Face;
+
+    // Set while a row draws this label where its place says.
+    StripRow* m_row = nullptr;
 };
 
 }  // namespace forms
