@@ -44,6 +44,15 @@ public:
         setFocusPolicy(Qt::NoFocus);
     }
 
+    // Watches the window for the server showing a part of it again.
+    bool eventFilter(QObject*, QEvent* event) override {
+        // Qt answers from its own copy of the window, which holds the row as
+        // Qt last painted it, not the steps put since: put it all again
+        // once Qt has done.
+        if (event->type() == QEvent::Expose) m_row.redrawWhole();
+        return false;
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         // Whatever Qt shows here is drawn here too; what the window holds
@@ -131,13 +140,36 @@ void StripRow::placeChanged() {
         m_view->setGeometry(area());
         return;  // moved through Qt, which repaints it
     }
-    if (!m_server.reaches(m_form->window()->windowHandle())) {
+    QWindow* window = m_form->window()->windowHandle();
+    if (!m_server.reaches(window)) {
         m_view->update();
         return;
     }
-    // Once per turn of the event loop, however many strips moved in it.
-    if (m_pending) return;
+    if (m_watched != window) {
+        m_watched = window;
+        window->installEventFilter(m_view);
+    }
+    drawBeforeSleep();
+}
+
+void StripRow::redrawWhole() {
+    m_shown = QImage();
+    if (m_view && !m_pending) schedule();
+}
+
+void StripRow::drawBeforeSleep() {
+    // Once per turn of the event loop, however many strips moved in it. A
+    // loop kept busy (by a long run of queued work) may not sleep for a
+    // while: a step left waiting that long is drawn at the next move.
+    if (!m_pending)
+        schedule();
+    else if (m_waiting.hasExpired(kLongestWaitMs))
+        drawNow();
+}
+
+void StripRow::schedule() {
     m_pending = true;
+    m_waiting.start();
     if (!m_beforeSleep)
         m_beforeSleep = QObject::connect(QAbstractEventDispatcher::instance(),
                                          &QAbstractEventDispatcher::aboutToBlock, m_view,

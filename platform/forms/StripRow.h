@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMetaObject>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 #include <vector>
 
 #include "forms/ServerImage.h"
@@ -47,16 +49,25 @@ private:
     // Where the row sits on the form, in logical pixels: the form's width,
     // and the strips' height.
     QRect area() const;
+    void drawBeforeSleep();
+    void schedule();
     void drawNow();
+    void redrawWhole();
+
+    // Longer than a step of the strips, so that the moves of one step are
+    // drawn together.
+    static constexpr int kLongestWaitMs = 40;
 
     QWidget* m_form;
     Label& m_ground;
     std::vector<Label*> m_strips;
     QPointer<View> m_view;
+    QPointer<QWindow> m_watched;  // the window whose exposures redraw the row
     ServerImage m_server;
     QMetaObject::Connection m_beforeSleep;
-    bool m_pending = false;
-    QImage m_groundImage;  // the row without its strips
+    bool m_pending = false;   // a move waits to be drawn
+    QElapsedTimer m_waiting;  // since when
+    QImage m_groundImage;     // the row without its strips
     qint64 m_groundKey = 0;
     qint64 m_paletteKey = 0;
     QImage m_next;   // the row as composed last

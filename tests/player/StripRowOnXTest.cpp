@@ -1,0 +1,115 @@
+// On an X display the strips' row puts each step straight into the window,
+// without a repaint. What the server then holds must be what Qt would have
+// painted: read back from the server, pixel for pixel, at several ticks, and
+// after a window that covered the player goes away. Skips on any other
+// platform (x_server_test.sh runs it under a private Xvfb).
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
+#include <cstdlib>
+
+#include "PlayerRig.h"
+#include "StripDrawing.h"
+
+namespace {
+// Lets the event loop run, and sleep, for a while: the row draws before the
+// loop sleeps.
+void runLoopFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The window's pixels in rect as the X server holds them.
+QImage fromServer(QWidget* window, const QRect& rect) {
+    auto* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        connection,
+        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(window->winId()),
+                      int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
+                      uint16_t(rect.height()), ~0u),
+        nullptr);
+    if (!reply) return {};
+    QImage image(xcb_get_image_data(reply), rect.width(), rect.height(), QImage::Format_RGB32);
+    QImage copy = image.copy();
+    std::free(reply);
+    return copy;
+}
+
+QImage part(const QImage& image, const QRect& rect) {
+    return image.copy(rect).convertToFormat(QImage::Format_RGB32);
+}
+
+class Paints : public QObject {
+public:
+    explicit Paints(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+class StripRowOnX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X display (tests/player/x_server_test.sh)";
+        rig = std::make_unique<PlayerRig>(false);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(rig->form.get()));
+        runLoopFor(100);
+        Form1& form = *rig->form;
+        form.Label4.setCaption(QStringLiteral("正在播放..一首歌.mp3"));
+        row = form.stripRow.widget()->geometry();
+        // Only the test moves the strips, each step as a tick of Timer1 does.
+        form.Timer1.setEnabled(false);
+    }
+
+    // Steps the strips to tick, and lets the loop sleep once.
+    void stepTo(int tick) {
+        for (; ticks < tick; ++ticks) rig->form->Timer1_Timer();
+        runLoopFor(30);
+    }
+
+    std::unique_ptr<PlayerRig> rig;
+    QRect row;
+    int ticks = 0;
+};
+}  // namespace
+
+TEST_F(StripRowOnX, TheServerHoldsWhatTheLabelsDrewAtEachTick) {
+    Form1& form = *rig->form;
+    Paints paints(form.stripRow.widget());
+    for (int tick : kTicksToCompare) {
+        stepTo(tick);
+        EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
+                  QString())
+            << "tick " << tick << ": Label3 at " << form.Label3.Left() << ", Label4 at "
+            << form.Label4.Left();
+    }
+    // The steps went to the server as images, not through repaints. (The
+    // grabs of the comparison paint the row too, once each.)
+    EXPECT_LE(paints.count, int(kTicksToCompare.size()) * 2);
+}
+
+TEST_F(StripRowOnX, AWindowThatCoveredThePlayerLeavesTheRowRight) {
+    Form1& form = *rig->form;
+    stepTo(10);
+    QWidget cover;
+    cover.setGeometry(form.geometry());
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    stepTo(40);  // put while covered: lost on the server
+    cover.hide();
+    runLoopFor(200);
+    EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
+              QString());
+    stepTo(41);
+    EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
+              QString());
+}
