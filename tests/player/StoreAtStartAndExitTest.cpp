@@ -12,6 +12,8 @@
 #include <csignal>
 
 #include "doubles/SimulatedForm1.h"
+#include "errors/EventDispatch.h"
+#include "errors/RuntimeError.h"
 #include "forms/CloseOnSignals.h"
 #include "settings/SettingsStore.h"
 #include "support/ModalWatcher.h"
@@ -144,6 +146,29 @@ TEST(StoreAtExit, AListNeverReadFromTheStoreIsNotWrittenOverIt) {
     run = runOnce([](Form1& form) { form.List1.AddItem(QStringLiteral("/m/new.mp3")); });
     ASSERT_EQ(damagedCopies(config).size(), 1);
     EXPECT_TRUE(config.readStore(kApp).contains("value=/m/new.mp3"));
+}
+
+TEST(StoreAtExit, AFailingStepOfTheLoadShowsTheWindowAndLeavesTheStoredListAsItWas) {
+    TempConfig config;
+    const QByteArray stored = "[0]\nvalue=/m/kept.mp3\n\n[num]\nvalue=1\n";
+    config.writeStore(kApp, stored);
+    QStringList told;
+    const errors::LastResortHandler before = errors::setLastResortHandler(
+        [&told](const errors::RuntimeError& error) { told << error.description(); });
+    {
+        SimulatedForm1 form;
+        // A plain step of the load fails, so the rest of the load (the
+        // playlist's restore among it) never runs.
+        form.Load = [] { errors::raiseError(errors::InternalError); };
+        form.Show();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.List1.ListCount(), 0);
+        form.close();
+        settings::closeAllStores();
+    }
+    errors::setLastResortHandler(before);
+    EXPECT_EQ(told.size(), 1);
+    EXPECT_EQ(config.readStore(kApp), stored);
 }
 
 TEST(StoreAtExit, ASignalledCloseSaysAFailedSaveWithoutABoxAndTheNextStartTellsIt) {
