@@ -41,7 +41,15 @@ struct PlaylistAutosave::Worker {
             self->busy = true;
             hold.unlock();
             QString error;
-            settings::SettingsStore::writeValues(job.target, playlistValues(job.entries), &error);
+            // Nothing may leave this thread: an exception here would end
+            // the program, and the list with it.
+            try {
+                settings::SettingsStore::writeValues(job.target, playlistValues(job.entries),
+                                                     &error);
+            } catch (const std::exception& e) {
+                error =
+                    QStringLiteral("保存播放列表失败：%1").arg(QString::fromLocal8Bit(e.what()));
+            }
             hold.lock();
             self->lastError = error;
             self->busy = false;
@@ -84,7 +92,17 @@ void PlaylistAutosave::begin() {
     ++m_begun;
     std::lock_guard hold(m_worker->mutex);
     m_worker->waiting = Worker::Job{target, m_entries()};
-    if (!m_worker->thread.joinable()) m_worker->thread = std::thread(Worker::run, m_worker);
+    if (!m_worker->thread.joinable()) {
+        try {
+            m_worker->thread = std::thread(Worker::run, m_worker);
+        } catch (const std::system_error& e) {
+            // No thread to spare: the exit save still writes the list.
+            m_worker->waiting.reset();
+            m_worker->lastError =
+                QStringLiteral("保存播放列表失败：%1").arg(QString::fromLocal8Bit(e.what()));
+            return;
+        }
+    }
     m_worker->wake.notify_one();
 }
 
@@ -99,6 +117,9 @@ bool PlaylistAutosave::flush() {
 }
 
 void PlaylistAutosave::stop() {
+    // Once is enough: a second stop would wait again on a write already
+    // left to its thread.
+    if (m_stopped) return;
     m_stopped = true;
     m_timer.stop();
     std::unique_lock hold(m_worker->mutex);

@@ -43,7 +43,7 @@ int writeAll(int fd, const char* data, size_t size) {
 int replaceFile(const std::string& path, const char* data, size_t size) noexcept {
     try {
         const std::string target = finalTarget(path);
-        std::string temporary = target + ".XXXXXX";
+        std::string temporary = target + ".tmp-XXXXXX";
         const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
         if (fd < 0) return errno;
         int error = writeAll(fd, data, size);

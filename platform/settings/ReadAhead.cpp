@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -36,8 +37,14 @@ struct ReadAhead::Shared {
         if (self->taken || self->read.outcome != StoreBytes::Outcome::Read) return;
         self->parsing = true;
         hold.unlock();
-        IniDocument document = IniDocument::parse(
-            QByteArrayView(self->read.bytes.data(), qsizetype(self->read.bytes.size())));
+        std::optional<IniDocument> document;
+        try {
+            document = IniDocument::parse(
+                QByteArrayView(self->read.bytes.data(), qsizetype(self->read.bytes.size())));
+        } catch (const std::exception&) {
+            // Out of memory, say: nothing may leave this thread. The window's
+            // thread parses the bytes again, under its own error handling.
+        }
         hold.lock();
         self->document = std::move(document);
         self->parsed = true;
@@ -67,9 +74,8 @@ ReadAhead::Result ReadAhead::take() {
     Result result;
     Shared& s = *m_shared;
     std::unique_lock hold(s.mutex);
-    const bool ready = s.changed.wait_for(hold, kReadWait, [&] {
-        return s.readDone && (!s.parsing || s.parsed);
-    });
+    const bool ready =
+        s.changed.wait_for(hold, kReadWait, [&] { return s.readDone && (!s.parsing || s.parsed); });
     s.taken = true;
     s.changed.notify_all();
     if (!ready) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <map>
@@ -113,6 +114,20 @@ std::timed_mutex& writeTurn() {
     return turn;
 }
 constexpr auto kWriteTurnWait = std::chrono::seconds(10);
+
+// Once a wait for the turn was given up (a save hangs on a disk that stopped
+// answering), later saves only try: waiting again would add the same ten
+// seconds to every save left, the exit's among them.
+std::atomic<bool>& turnGivenUp() {
+    static std::atomic<bool> givenUp{false};
+    return givenUp;
+}
+
+bool takeWriteTurn(std::unique_lock<std::timed_mutex>& turn) {
+    if (turnGivenUp() ? turn.try_lock() : turn.try_lock_for(kWriteTurnWait)) return true;
+    turnGivenUp() = true;
+    return false;
+}
 }  // namespace
 
 SettingsStore::SettingsStore(const QString& application)
@@ -124,7 +139,10 @@ SettingsStore::SettingsStore(const QString& application)
 SettingsStore::SettingsStore(const QString& application, StoreBytes read,
                              std::optional<IniDocument> parsed)
     : m_path(filePath(application)), m_nativePath(native(m_path)) {
-    removeLeftovers(m_path);
+    // A folder whose file did not answer in time (a network disk that is
+    // gone) is not asked again from the window's thread.
+    const bool answered = !(read.outcome == StoreBytes::Outcome::Failed && read.error == ETIMEDOUT);
+    if (answered) removeLeftovers(m_path);
     take(std::move(read), std::move(parsed));
 }
 
@@ -243,7 +261,7 @@ bool SettingsStore::sync() {
     WriteTarget target;
     if (!prepareWrite(target)) return false;
     std::unique_lock turn(writeTurn(), std::defer_lock);
-    if (!turn.try_lock_for(kWriteTurnWait)) {
+    if (!takeWriteTurn(turn)) {
         m_error = cannotWrite(QStringLiteral("另一次保存没有结束"));
         return false;
     }
@@ -298,7 +316,7 @@ bool SettingsStore::writeValues(const WriteTarget& target, const std::vector<Val
         return false;
     };
     std::unique_lock turn(writeTurn(), std::defer_lock);
-    if (!turn.try_lock_for(kWriteTurnWait)) return fail(QStringLiteral("另一次保存没有结束"));
+    if (!takeWriteTurn(turn)) return fail(QStringLiteral("另一次保存没有结束"));
     const std::string path = native(target.path);
     const QString folder = folderOf(target.path);
     if (const int e = makeFolders(native(folder)))
@@ -347,6 +365,10 @@ struct OpenStores {
 };
 
 OpenStores& openStores() {
+    // The table's last saves take turns: what they use must outlive it, so
+    // it is made first.
+    writeTurn();
+    turnGivenUp();
     static OpenStores stores;
     return stores;
 }

@@ -17,8 +17,9 @@ void removeLeftovers(const QString& storePath) {
     const QDir folder(store.path());
     if (!folder.exists()) return;
     // The new file of a save, or of a copy aside ("<name>.damaged-<time>").
-    const QRegularExpression unfinished(QStringLiteral("^%1(\\.damaged-[0-9-]+)?\\.[A-Za-z0-9]{6}$")
-                                            .arg(QRegularExpression::escape(store.fileName())));
+    const QRegularExpression unfinished(
+        QStringLiteral("^%1(\\.damaged-[0-9-]+)?\\.tmp-[A-Za-z0-9]{6}$")
+            .arg(QRegularExpression::escape(store.fileName())));
     const QStringList names = folder
                                   .entryList({store.fileName() + QStringLiteral(".*")},
                                              QDir::Files | QDir::Hidden | QDir::System)

@@ -207,10 +207,13 @@ TEST(StoreSafety, WhatASaveCutShortLeftIsRemovedUnlessARunningCopyHoldsTheLock) 
     TempConfig config;
     config.writeStore(kApp, "[num]\nvalue=0\n");
     const QString store = config.storeFile(kApp);
-    const QString leftover = store + QStringLiteral(".aB3xY9");
-    const QString copyLeftover = store + QStringLiteral(".damaged-20240101-000000.Zz09Qq");
+    const QString leftover = store + QStringLiteral(".tmp-aB3xY9");
+    const QString copyLeftover = store + QStringLiteral(".damaged-20240101-000000.tmp-Zz09Qq");
     const QString notOurs = store + QStringLiteral(".damaged-20240101-000000");
-    for (const QString& name : {leftover, copyLeftover, notOurs}) {
+    // Copies the user made by hand, under names a save never uses.
+    const QString backup = store + QStringLiteral(".backup");
+    const QString old = store + QStringLiteral(".old001");
+    for (const QString& name : {leftover, copyLeftover, notOurs, backup, old}) {
         QFile file(name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[num]\nvalue=5\n");
@@ -240,6 +243,8 @@ TEST(StoreSafety, WhatASaveCutShortLeftIsRemovedUnlessARunningCopyHoldsTheLock) 
     EXPECT_FALSE(QFileInfo::exists(copyLeftover));
     EXPECT_FALSE(QFileInfo::exists(store + QStringLiteral(".lock")));
     EXPECT_TRUE(QFileInfo::exists(notOurs));
+    EXPECT_TRUE(QFileInfo::exists(backup));
+    EXPECT_TRUE(QFileInfo::exists(old));
     EXPECT_TRUE(QFileInfo::exists(store));
 }
 
