@@ -128,6 +128,22 @@ bool takeWriteTurn(std::unique_lock<std::timed_mutex>& turn) {
     turnGivenUp() = true;
     return false;
 }
+
+// What every write of path does first: this process's turn, the folder, and
+// the lock other processes honour. Empty when all are held, else why not.
+QString holdForWriting(const QString& path, std::unique_lock<std::timed_mutex>& turn,
+                       StoreLock& lock) {
+    if (!takeWriteTurn(turn)) return QStringLiteral("另一次保存没有结束");
+    const QString folder = folderOf(path);
+    if (const int error = makeFolders(native(folder)))
+        return QStringLiteral("无法创建文件夹 %1：%2").arg(folder, systemErrorText(error));
+    if (!lock.take()) return lock.problem();
+    return {};
+}
+
+QString cannotWriteText(const QString& path, const QString& reason) {
+    return QStringLiteral("无法写入设置文件 %1：%2").arg(path, reason);
+}
 }  // namespace
 
 SettingsStore::SettingsStore(const QString& application)
@@ -215,7 +231,7 @@ bool SettingsStore::moveAsideUnreadFile() {
 }
 
 QString SettingsStore::cannotWrite(const QString& reason) const {
-    return QStringLiteral("无法写入设置文件 %1：%2").arg(m_path, reason);
+    return cannotWriteText(m_path, reason);
 }
 
 QString SettingsStore::get(const QString& section, const QString& key,
@@ -261,19 +277,9 @@ bool SettingsStore::sync() {
     WriteTarget target;
     if (!prepareWrite(target)) return false;
     std::unique_lock turn(writeTurn(), std::defer_lock);
-    if (!takeWriteTurn(turn)) {
-        m_error = cannotWrite(QStringLiteral("另一次保存没有结束"));
-        return false;
-    }
-    const QString folder = folderOf(m_path);
-    if (const int error = makeFolders(native(folder))) {
-        m_error = cannotWrite(
-            QStringLiteral("无法创建文件夹 %1：%2").arg(folder, systemErrorText(error)));
-        return false;
-    }
     StoreLock lock(m_path);
-    if (!lock.take()) {
-        m_error = cannotWrite(lock.problem());
+    if (const QString problem = holdForWriting(m_path, turn, lock); !problem.isEmpty()) {
+        m_error = cannotWrite(problem);
         return false;
     }
 
@@ -312,17 +318,14 @@ bool SettingsStore::sync() {
 bool SettingsStore::writeValues(const WriteTarget& target, const std::vector<Value>& values,
                                 QString* error) {
     auto fail = [&](const QString& reason) {
-        if (error) *error = QStringLiteral("无法写入设置文件 %1：%2").arg(target.path, reason);
+        if (error) *error = cannotWriteText(target.path, reason);
         return false;
     };
     std::unique_lock turn(writeTurn(), std::defer_lock);
-    if (!takeWriteTurn(turn)) return fail(QStringLiteral("另一次保存没有结束"));
-    const std::string path = native(target.path);
-    const QString folder = folderOf(target.path);
-    if (const int e = makeFolders(native(folder)))
-        return fail(QStringLiteral("无法创建文件夹 %1：%2").arg(folder, systemErrorText(e)));
     StoreLock lock(target.path);
-    if (!lock.take()) return fail(lock.problem());
+    if (const QString problem = holdForWriting(target.path, turn, lock); !problem.isEmpty())
+        return fail(problem);
+    const std::string path = native(target.path);
 
     IniDocument document;
     const StoreBytes now = readStoreFile(path);
