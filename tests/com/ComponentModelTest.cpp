@@ -81,6 +81,16 @@ protected:
     TempConfig config;
     QTemporaryDir noManifests;
 };
+// A manifest in folder naming the slider's class in libquillet.so there.
+bool writeManifest(const QString& folder) {
+    QFile manifest(folder + QStringLiteral("/quillet.manifest"));
+    return manifest.open(QIODevice::WriteOnly) &&
+           manifest.write(
+               "[NewHscrollbar]\nFile=libquillet.so\n"
+               "CLSID={4BC2321F-C8F0-11D3-86B8-52544C9974A0}\n"
+               "ProgID=\xe5\xb7\xa5\xe7\xa8\x8b"
+               "1.NewHscrollbar\n") > 0;
+}
 }  // namespace
 
 TEST_F(ComponentModel, RegisteredClassIsCreatedUsedReleasedAndUnloaded) {
@@ -215,14 +225,7 @@ TEST_F(ComponentModel, ManifestBesideTheProgramNamesTheLibrary) {
     QTemporaryDir folder;
     const QString copy = folder.filePath(QStringLiteral("libquillet.so"));
     ASSERT_TRUE(QFile::copy(kLibrary, copy));
-    QFile manifest(folder.filePath(QStringLiteral("quillet.manifest")));
-    ASSERT_TRUE(manifest.open(QIODevice::WriteOnly));
-    manifest.write(
-        "[NewHscrollbar]\nFile=libquillet.so\n"
-        "CLSID={4BC2321F-C8F0-11D3-86B8-52544C9974A0}\n"
-        "ProgID=\xe5\xb7\xa5\xe7\xa8\x8b"
-        "1.NewHscrollbar\n");
-    manifest.close();
+    ASSERT_TRUE(writeManifest(folder.path()));
     {
         com::ClassLocation where;
         com::Ptr<com::IUnknown> object = com::createObject(kProgId, folder.path(), &where);
@@ -309,18 +312,12 @@ TEST_F(ComponentModel, WhenEveryPlaceFailsEachIsNamedWithWhy) {
     ASSERT_TRUE(truncated.open(QIODevice::WriteOnly));
     truncated.write(original.read(original.size() / 3));
     truncated.close();
-    QFile manifest(folder.filePath(QStringLiteral("quillet.manifest")));
-    ASSERT_TRUE(manifest.open(QIODevice::WriteOnly));
-    manifest.write(
-        "[NewHscrollbar]\nFile=libquillet.so\n"
-        "CLSID={4BC2321F-C8F0-11D3-86B8-52544C9974A0}\n"
-        "ProgID=\xe5\xb7\xa5\xe7\xa8\x8b"
-        "1.NewHscrollbar\n");
-    manifest.close();
+    ASSERT_TRUE(writeManifest(folder.path()));
     const Failure damaged = failureOf([&] { com::createObject(kProgId, folder.path()); });
     EXPECT_EQ(damaged.number, 429);
     EXPECT_TRUE(damaged.text.contains(com::registry::filePath()));
-    EXPECT_TRUE(damaged.text.contains(manifest.fileName())) << damaged.text.toStdString();
+    EXPECT_TRUE(damaged.text.contains(folder.filePath(QStringLiteral("quillet.manifest"))))
+        << damaged.text.toStdString();
     EXPECT_EQ(damaged.text.count(moved), 2) << "both places lead to the damaged file";
 
     // Loadable, but not a component library.
