@@ -13,6 +13,8 @@
 //   missing    paths with no file behind them
 //   empty      files of 0 bytes
 //   notaudio   a line of text: GStreamer looks at it and refuses it
+//   webpage    a short HTML page, as a failed download leaves it
+//   noise      64 KiB of random bytes
 //   truncated  the first 300 bytes of an MP3: taken for audio, then refused
 // (default "missing,notaudio"); SIZES likewise (default "300,1000,32767");
 // SINK a GStreamer output description (default "fakesink sync=true"; under
@@ -28,6 +30,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -109,6 +112,11 @@ QByteArray mp3Start() {
 
 QStringList makeEntries(const QString& kind, int count, const QDir& dir) {
     static const QByteArray truncated = mp3Start();
+    static const QByteArray noise = [] {
+        QByteArray bytes(64 * 1024, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        return bytes;
+    }();
     QStringList paths;
     for (int i = 0; i < count; ++i) {
         const QString path = dir.filePath(QStringLiteral("%1 %2.mp3").arg(kind).arg(i));
@@ -118,6 +126,11 @@ QStringList makeEntries(const QString& kind, int count, const QDir& dir) {
         if (!file.open(QIODevice::WriteOnly)) continue;
         if (kind == QLatin1String("notaudio")) file.write("this is not a sound at all\n");
         if (kind == QLatin1String("truncated")) file.write(truncated);
+        if (kind == QLatin1String("webpage"))
+            file.write(
+                "<!DOCTYPE html>\n<html><head><title>404 Not Found</title></head>\n"
+                "<body><h1>Not Found</h1></body></html>\n");
+        if (kind == QLatin1String("noise")) file.write(noise);
     }
     return paths;
 }

@@ -280,6 +280,7 @@ TEST_F(GstDevice, UnplayableFilesFailTheOpenAndLeaveTheDeviceClosed) {
         {media->bytes("text.mp3", "this is not a sound at all\n"), media::NotPlayable},
         {media->bytes("truncated.mp3", mp3.left(300)), media::NotPlayable},
         {media->bytes("garbage.wav", QByteArray(4096, '\x5A')), media::NotPlayable},
+        {media->bytes("page.mp3", "<html><body>404 Not Found</body></html>\n"), media::NotPlayable},
         {media->path("picture.png"), media::NotPlayable},
         {noSamples, media::ZeroLength},
     };
@@ -304,6 +305,45 @@ TEST_F(GstDevice, UnplayableFilesFailTheOpenAndLeaveTheDeviceClosed) {
     device.setCommand("open");
     EXPECT_TRUE(device.isOpen());
     EXPECT_EQ(updates, 0);
+}
+
+// Files are refused without a pipeline when GStreamer's type finders see
+// nothing in them; everything the pipeline itself would play must still get
+// to it, whatever the name says and however far into the file the sound
+// begins.
+TEST_F(GstDevice, FilesThatOnlyLookOddStillOpen) {
+    auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray mp3 = read(media->mp3("plain.mp3", 1.0));
+    const QByteArray flac = read(media->encoded("plain.flac", 1.0, QStringLiteral("flacenc")));
+    ASSERT_FALSE(mp3.isEmpty());
+    ASSERT_FALSE(flac.isEmpty());
+    // An ID3v2 tag announces its size in seven-bit bytes.
+    auto id3Tag = [](quint32 size) {
+        QByteArray tag("ID3\x03\x00\x00", 6);
+        for (int shift : {21, 14, 7, 0}) tag += char((size >> shift) & 0x7F);
+        return tag + QByteArray(int(size), '\0');
+    };
+    const QStringList files{
+        media->bytes("named wrongly.wav", mp3),
+        media->bytes("flac named.mp3", flac),
+        media->bytes("no extension", read(tone)),
+        // The first 4 KiB are silence a pipeline reads past.
+        media->bytes("late start.mp3", QByteArray(20000, '\0') + mp3),
+        media->bytes("large tag.mp3", id3Tag(200000) + mp3),
+    };
+    GstMediaDevice device(Fast);
+    for (const QString& path : files) {
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_FALSE(path.isEmpty());
+        device.setFileName(path);
+        device.setCommand("open");
+        EXPECT_TRUE(device.isOpen()) << device.ErrorMessage().toStdString();
+        EXPECT_GT(device.Length(), 900);
+        device.setCommand("close");
+    }
 }
 
 TEST_F(GstDevice, AFileTheUserMayNotReadFailsTheOpen) {
