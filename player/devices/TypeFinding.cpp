@@ -18,7 +18,29 @@ struct OpenFile {
     int fd = -1;
     guint64 size = 0;
     bool readFailed = false;
+    // The file's first bytes, read at once: nearly every finder looks only
+    // there, often asking again and again, and a read each time is what a
+    // skip over many small bad files would spend its time on.
+    GstBuffer* head = nullptr;
+    guint64 headSize = 0;
 };
+
+constexpr guint64 kHeadBytes = 64 * 1024;
+
+// Reads [offset, offset + length) into memory; false on a read error. A
+// short count means the file ended (or shrank) there.
+bool readInto(OpenFile* file, guint8* into, guint64 offset, guint64 length, guint64* got) {
+    *got = 0;
+    while (*got < length) {
+        const ssize_t n =
+            ::pread(file->fd, into + *got, size_t(length - *got), off_t(offset + *got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        *got += guint64(n);
+    }
+    return true;
+}
 
 const char* const FileKey = "ravelle-open-file";
 
@@ -27,19 +49,17 @@ GstFlowReturn readRange(GstObject* asker, GstObject*, guint64 offset, guint leng
     auto* file = static_cast<OpenFile*>(g_object_get_data(G_OBJECT(asker), FileKey));
     if (offset >= file->size) return GST_FLOW_EOS;
     const guint64 wanted = MIN(guint64(length), file->size - offset);
+    if (offset + wanted <= file->headSize) {
+        *buffer = gst_buffer_copy_region(file->head, GST_BUFFER_COPY_MEMORY, gsize(offset),
+                                         gsize(wanted));
+        return *buffer ? GST_FLOW_OK : GST_FLOW_ERROR;
+    }
     GstBuffer* piece = gst_buffer_new_allocate(nullptr, gsize(wanted), nullptr);
     if (!piece) return GST_FLOW_ERROR;
     GstMapInfo map;
     gst_buffer_map(piece, &map, GST_MAP_WRITE);
     guint64 got = 0;
-    while (got < wanted) {
-        const ssize_t n =
-            ::pread(file->fd, map.data + got, size_t(wanted - got), off_t(offset + got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) file->readFailed = true;
-        if (n <= 0) break;
-        got += guint64(n);
-    }
+    if (!readInto(file, map.data, offset, wanted, &got)) file->readFailed = true;
     gst_buffer_unmap(piece, &map);
     if (file->readFailed || got == 0) {
         gst_buffer_unref(piece);
@@ -86,6 +106,17 @@ bool holdsNothingToDecode(const QString& path) {
         return false;
     }
     file.size = guint64(status.st_size);
+    file.head = gst_buffer_new_allocate(nullptr, gsize(MIN(file.size, kHeadBytes)), nullptr);
+    GstMapInfo map;
+    gst_buffer_map(file.head, &map, GST_MAP_WRITE);
+    if (!readInto(&file, map.data, 0, map.size, &file.headSize)) file.readFailed = true;
+    gst_buffer_unmap(file.head, &map);
+    gst_buffer_set_size(file.head, gssize(file.headSize));
+    if (file.readFailed) {
+        gst_buffer_unref(file.head);
+        ::close(file.fd);
+        return false;
+    }
 
     GstObject* asker = GST_OBJECT(gst_object_ref_sink(gst_pad_new("typefind", GST_PAD_SINK)));
     g_object_set_data(G_OBJECT(asker), FileKey, &file);
@@ -95,6 +126,7 @@ bool holdsNothingToDecode(const QString& path) {
         asker, nullptr, readRange, file.size, extension.isEmpty() ? nullptr : extension.constData(),
         &probability);
     gst_object_unref(asker);
+    gst_buffer_unref(file.head);
     ::close(file.fd);
 
     if (file.readFailed) {
