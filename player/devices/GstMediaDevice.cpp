@@ -9,11 +9,11 @@
 #include <QUrl>
 #include <limits>
 
+#include "FileLook.h"
 #include "MediaCommand.h"
 #include "MediaError.h"
 #include "MidiSynth.h"
 #include "OutputLevel.h"
-#include "TypeFinding.h"
 #include "WaveOut.h"
 #include "errors/EventDispatch.h"
 
@@ -96,21 +96,31 @@ void GstMediaDevice::open() {
     const QString path = FileName();
     if (path.isEmpty()) return fail(media::NoFileName);
 
-    // The plain failures are told apart before GStreamer sees the file: it
-    // would report them all as one "could not read" error.
-    const QFileInfo info(path);
-    if (!info.exists()) return fail(media::FileNotFound, path);
-    if (!info.isFile()) return fail(media::NotAFile, path);
-    if (QFile file(path); !file.open(QIODevice::ReadOnly)) return fail(media::Unreadable, path);
-    if (info.size() == 0) return fail(media::EmptyFile, path);
-
     if (!ensurePipeline()) return fail(media::BackendUnavailable);
-    // What the type finders cannot name, or no decoder takes, would fail
-    // the preroll below all the same; asked directly, a skip over many such
-    // files costs a tenth of a millisecond each instead of several.
-    if (media::holdsNothingToDecode(path)) return fail(media::NotPlayable, path);
+    // The file is looked at before the pipeline gets it: GStreamer would
+    // report the plain failures all as one "could not read" error, and what
+    // no decoder here takes would fail the preroll all the same, only some
+    // milliseconds later; a skip over many broken files costs a tenth of a
+    // millisecond each this way. The look runs where a file system that
+    // stops answering cannot hold up the window.
+    switch (m_looker.look(path, LookLimitMs)) {
+        case media::FileLook::Missing:
+            return fail(media::FileNotFound, path);
+        case media::FileLook::NotAFile:
+            return fail(media::NotAFile, path);
+        case media::FileLook::Unreadable:
+            return fail(media::Unreadable, path);
+        case media::FileLook::Empty:
+            return fail(media::EmptyFile, path);
+        case media::FileLook::NothingToDecode:
+            return fail(media::NotPlayable, path);
+        case media::FileLook::NoAnswer:
+            return fail(media::OpenTimeout, path);
+        case media::FileLook::MayPlay:
+            break;
+    }
     drainBus();
-    const QByteArray uri = QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded();
+    const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded();
     g_object_set(m_playbin, "uri", uri.constData(), nullptr);
     applyOutputLevel();
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTimer>
 
+#include "FileLook.h"
 #include "MediaDevice.h"
 
 class QSocketNotifier;
@@ -17,8 +18,9 @@ typedef struct _GstMessage GstMessage;
 // Beyond the MediaDevice contract:
 //  - GStreamer starts on the first "open", never before: building the
 //    window costs nothing of it.
-//  - "open" checks the file, then prerolls (decodes up to the first sample)
-//    for at most a few seconds, so Length is known when it returns. A
+//  - "open" looks at the file on a thread of its own (media::FileLooker),
+//    then prerolls (decodes up to the first sample), waiting at most a few
+//    seconds for either, so Length is known when it returns. A
 //    missing, unreadable, empty, non-audio, corrupt or zero-length file
 //    fails the open and leaves the device closed with its error report.
 //    "open" while a file is open closes that one first.
@@ -54,6 +56,9 @@ public:
 
     // How long "open" waits for the decoder to get ready.
     static constexpr int PrerollLimitMs = 5000;
+    // How long "open" waits for the file system to answer its look at the
+    // file: far beyond what a local disk or a live network share takes.
+    static constexpr int LookLimitMs = 5000;
     // FluidSynth's gain for MIDI files. Its default, 0.2, leaves a full
     // arrangement (drums, bass, chords) some 9 dB below ordinary music and
     // a lone melody 25 dB below; 0.5 brings the arrangement to the level of
@@ -88,6 +93,7 @@ private:
     GstBus* m_bus = nullptr;
     QSocketNotifier* m_busNotifier = nullptr;
     QTimer m_statusTimer;
+    media::FileLooker m_looker;
 
     bool m_open = false;
     bool m_playing = false;

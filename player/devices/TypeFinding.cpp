@@ -1,12 +1,9 @@
 #include "TypeFinding.h"
 
-#include <fcntl.h>
 #include <gst/gst.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -159,37 +156,28 @@ void findType(OpenFile& file, const QByteArray& extension) {
 
 namespace media {
 
-bool holdsNothingToDecode(const QString& path) {
-    // Only a regular file is read; O_NONBLOCK keeps a FIFO put in its place
-    // since it was looked at from waiting for a writer.
+TypeFound findDecodableType(int fd, quint64 size, const QByteArray& extension) {
     OpenFile file;
-    file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file.fd < 0) return false;
-    struct stat status {};
-    if (::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) {
-        ::close(file.fd);
-        return false;
-    }
-    file.size = guint64(status.st_size);
+    file.fd = fd;
+    file.size = size;
     file.head.resize(size_t(std::min(file.size, kHeadBytes)));
     guint64 got = 0;
     file.readFailed = !readInto(file, file.head.data(), 0, file.head.size(), &got);
     file.head.resize(size_t(got));
-    if (!file.readFailed) findType(file, QFileInfo(path).suffix().toLower().toUtf8());
-    ::close(file.fd);
+    if (!file.readFailed) findType(file, extension);
 
     GstCaps* caps = file.caps;
     if (file.readFailed) {
         if (caps) gst_caps_unref(caps);
-        return false;
+        return TypeFound::ReadFailed;
     }
-    if (!caps) return true;
+    if (!caps) return TypeFound::Nothing;
     // Raw streams need no decoder at all.
     GstCaps* raw = gst_caps_from_string("audio/x-raw; video/x-raw; text/x-raw");
     const bool decodable = gst_caps_can_intersect(caps, raw) || someElementTakes(caps, anyElement);
     gst_caps_unref(raw);
     gst_caps_unref(caps);
-    return !decodable;
+    return decodable ? TypeFound::Decodable : TypeFound::Nothing;
 }
 
 }  // namespace media
