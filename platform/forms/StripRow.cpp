@@ -3,7 +3,6 @@
 #include <QAbstractEventDispatcher>
 #include <QPainter>
 #include <cstring>
-#include <tuple>
 #include <utility>
 
 #include "forms/Label.h"
@@ -23,17 +22,6 @@ void copyInto(QImage& dst, const QImage& src, int x, int y) {
         std::memcpy(out, in, size_t(to.width()) * 4);
 }
 
-// The first and last lines in which two images of one size and format
-// differ; an empty range when they are alike.
-std::pair<int, int> changedLines(const QImage& now, const QImage& before) {
-    int first = -1, last = -2;
-    for (int y = 0; y < now.height(); ++y)
-        if (std::memcmp(now.constScanLine(y), before.constScanLine(y), size_t(now.width()) * 4)) {
-            if (first < 0) first = y;
-            last = y;
-        }
-    return {first, last};
-}
 }  // namespace
 
 class StripRow::View : public QWidget {
@@ -56,8 +44,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         // Whatever Qt shows here is drawn here too; what the window holds
-        // is no longer known for sure, so the next step puts its image.
-        m_row.m_shown = QImage();
+        // is no longer known for sure, so the next step draws it all.
+        m_row.m_known = false;
         QPainter(this).drawImage(0, 0, m_row.composed());
     }
 
@@ -102,36 +90,71 @@ QRect StripRow::area() const {
     return any ? QRect(0, top, m_form->width(), bottom - top + 1) : QRect();
 }
 
-const QImage& StripRow::composed() {
-    const qreal ratio = m_view->devicePixelRatioF();
-    const QRect row = m_view->geometry();
-    auto place = [&](QImage& image, const Label& label) {
-        if (!label.Visible()) return;
-        const QPoint at = (label.m_place.pixels().topLeft() - row.topLeft()) * ratio;
-        copyInto(image, label.picture(), at.x(), at.y());
-    };
+const QImage& StripRow::ground(qreal ratio, QSize size) {
     // The form's own background and the ground label, as Qt paints them,
     // made again only when one of them changes.
     const QImage& groundPicture = m_ground.picture();
     const QPalette& palette = m_form->palette();
-    if (m_groundImage.size() != row.size() * ratio || m_groundImage.devicePixelRatio() != ratio ||
+    if (m_groundImage.size() != size || m_groundImage.devicePixelRatio() != ratio ||
         m_groundKey != groundPicture.cacheKey() || m_paletteKey != palette.cacheKey()) {
-        m_groundImage = QImage(row.size() * ratio, QImage::Format_RGB32);
+        m_groundImage = QImage(size, QImage::Format_RGB32);
         m_groundImage.setDevicePixelRatio(ratio);
         m_groundImage.fill(palette.color(m_form->backgroundRole()));
-        place(m_groundImage, m_ground);
+        if (m_ground.Visible()) {
+            const QPoint at = (m_ground.m_place.pixels().topLeft() - m_view->pos()) * ratio;
+            copyInto(m_groundImage, groundPicture, at.x(), at.y());
+        }
         m_groundKey = groundPicture.cacheKey();
         m_paletteKey = palette.cacheKey();
     }
+    return m_groundImage;
+}
+
+const QImage& StripRow::composed() {
+    const qreal ratio = m_view->devicePixelRatioF();
+    const QImage& groundImage = ground(ratio, m_view->size() * ratio);
     // The same buffer each time, unless the row changed size.
-    if (m_next.size() != m_groundImage.size() || !m_next.isDetached()) {
-        m_next = QImage(m_groundImage.size(), QImage::Format_RGB32);
-        m_next.setDevicePixelRatio(ratio);
+    if (m_composed.size() != groundImage.size() || !m_composed.isDetached()) {
+        m_composed = QImage(groundImage.size(), QImage::Format_RGB32);
+        m_composed.setDevicePixelRatio(ratio);
     }
-    std::memcpy(m_next.bits(), m_groundImage.constBits(), size_t(m_next.sizeInBytes()));
+    std::memcpy(m_composed.bits(), groundImage.constBits(), size_t(m_composed.sizeInBytes()));
     // The strips at their places, the later one in front, as Qt stacks them.
-    for (const Label* strip : m_strips) place(m_next, *strip);
-    return m_next;
+    for (const Label* strip : m_strips) {
+        if (!strip->Visible()) continue;
+        const QPoint at = (strip->m_place.pixels().topLeft() - m_view->pos()) * ratio;
+        copyInto(m_composed, strip->picture(), at.x(), at.y());
+    }
+    return m_composed;
+}
+
+bool StripRow::frameToShow() {
+    const qreal ratio = m_view->devicePixelRatioF();
+    m_next.at = m_view->mapTo(m_view->window(), QPoint()) * ratio;
+    m_next.size = m_view->size() * ratio;
+    m_next.pictures.clear();
+    m_next.images.clear();
+    // Each image keeps its own place on the server: the ground first, then
+    // the strips in order, so that one leaving sight sends no other again.
+    auto add = [&](int picture, const QImage& image, QPoint at) {
+        if (!m_server.hold(picture, image)) return false;
+        m_next.pictures.push_back({picture, at});
+        m_next.images.push_back(image.cacheKey());
+        return true;
+    };
+    if (!add(0, ground(ratio, m_next.size), QPoint())) return false;
+    // The strips at their places, the later one in front, as Qt stacks
+    // them; one out of the row's sight is left out.
+    const QRect frame(QPoint(), m_next.size);
+    for (size_t i = 0; i < m_strips.size(); ++i) {
+        const Label& strip = *m_strips[i];
+        if (!strip.Visible()) continue;
+        const QImage& picture = strip.picture();
+        const QPoint at = (strip.m_place.pixels().topLeft() - m_view->pos()) * ratio;
+        if (frame.intersects(QRect(at, picture.size())) && !add(int(i) + 1, picture, at))
+            return false;
+    }
+    return true;
 }
 
 void StripRow::placeChanged() {
@@ -153,7 +176,7 @@ void StripRow::placeChanged() {
 }
 
 void StripRow::redrawWhole() {
-    m_shown = QImage();
+    m_known = false;
     if (m_view && !m_pending) schedule();
 }
 
@@ -181,23 +204,17 @@ void StripRow::drawNow() {
     m_pending = false;
     QWindow* window = m_form->window()->windowHandle();
     if (!m_view->isVisible() || !window || !window->isExposed()) return;  // painted when shown
-    composed();
-    // Only the lines that look different go to the server.
-    auto [first, last] = std::pair(0, m_next.height() - 1);
-    if (m_shown.size() == m_next.size()) {
-        std::tie(first, last) = changedLines(m_next, m_shown);
-        if (first < 0) return;
+    if (!m_server.reaches(window) || !frameToShow()) {
+        m_view->update();
+        return;
     }
-    // Whole lines, which lie one after another in the image.
-    const QImage lines(m_next.constScanLine(first), m_next.width(), last - first + 1,
-                       m_next.bytesPerLine(), QImage::Format_RGB32);
-    const QPoint at =
-        m_view->mapTo(m_view->window(), QPoint()) * m_next.devicePixelRatio() + QPoint(0, first);
-    if (!m_server.put(window, lines, at.x(), at.y())) {
+    if (m_known && m_next == m_shown) return;
+    if (!m_server.show(window, m_next.at, m_next.size, m_next.pictures)) {
         m_view->update();
         return;
     }
     std::swap(m_shown, m_next);
+    m_known = true;
 }
 
 }  // namespace forms

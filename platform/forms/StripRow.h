@@ -8,7 +8,7 @@
 #include <QWindow>
 #include <vector>
 
-#include "forms/ServerImage.h"
+#include "forms/ServerPictures.h"
 
 namespace forms {
 
@@ -19,11 +19,12 @@ class Label;
 // widgets around it on every step, which costs far more than the step. So
 // one widget over the whole row draws the ground beneath (a label and the
 // form's background) and the strips' pictures where their places say, the
-// later strip in front. On an X display a step is one image of the row put
-// straight into the window before the event loop next sleeps, and only if
-// the row looks different; elsewhere the row repaints through Qt. Either way
-// the window shows, pixel for pixel, what Qt would paint for the labels at
-// their places.
+// later strip in front. On an X display the server keeps the ground and the
+// strips' pictures, and a step asks it, before the event loop next sleeps
+// and only if the row looks different, to put them together into the
+// window: a few small requests, no pixels. Elsewhere the row repaints
+// through Qt. Either way the window shows, pixel for pixel, what Qt would
+// paint for the labels at their places.
 //
 // The strips' own widgets stay where they were placed, beneath the row:
 // screen readers still find them, with their captions, and a grab of one
@@ -46,6 +47,16 @@ public:
 private:
     class View;
 
+    // What a frame of the row on the server shows: where it goes in the
+    // window, and which images at which places in it.
+    struct Frame {
+        QPoint at;
+        QSize size;
+        std::vector<ServerPictures::Placed> pictures;
+        std::vector<qint64> images;  // their cache keys
+        bool operator==(const Frame&) const = default;
+    };
+
     // Where the row sits on the form, in logical pixels: the form's width,
     // and the strips' height.
     QRect area() const;
@@ -53,6 +64,10 @@ private:
     void schedule();
     void drawNow();
     void redrawWhole();
+    // The row without its strips, in device pixels.
+    const QImage& ground(qreal ratio, QSize size);
+    // The next frame into m_next; false if the server cannot draw it.
+    bool frameToShow();
 
     // Longer than a step of the strips, so that the moves of one step are
     // drawn together.
@@ -63,15 +78,17 @@ private:
     std::vector<Label*> m_strips;
     QPointer<View> m_view;
     QPointer<QWindow> m_watched;  // the window whose exposures redraw the row
-    ServerImage m_server;
+    ServerPictures m_server;
     QMetaObject::Connection m_beforeSleep;
     bool m_pending = false;   // a move waits to be drawn
     QElapsedTimer m_waiting;  // since when
     QImage m_groundImage;     // the row without its strips
     qint64 m_groundKey = 0;
     qint64 m_paletteKey = 0;
-    QImage m_next;   // the row as composed last
-    QImage m_shown;  // what was last put into the window, if known
+    QImage m_composed;  // the row as composed last, for Qt to paint
+    Frame m_next;
+    Frame m_shown;  // what the window holds, if known
+    bool m_known = false;
 };
 
 }  // namespace forms
