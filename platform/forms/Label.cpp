@@ -9,11 +9,12 @@ namespace forms {
 
 class Label::Face : public QLabel {
 public:
-    using QLabel::QLabel;
+    Face(QWidget* form, Label& owner) : QLabel(form), m_owner(owner) {}
 
     void captionChanged() {
         m_picture = QImage();
         update();
+        m_owner.pictureChanged();
     }
 
     const QImage& picture() {
@@ -34,16 +35,19 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, picture()); }
 
     void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
-            m_picture = QImage();
         QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
+            m_picture = QImage();
+            m_owner.pictureChanged();
+        }
     }
 
 private:
+    Label& m_owner;
     QImage m_picture;
 };
 
-Label::Label(QWidget* form, const QString& name) : Control(new Face(form), name) {
+Label::Label(QWidget* form, const QString& name) : Control(new Face(form, *this), name) {
     // The face paints every pixel of the label itself.
     label()->setAttribute(Qt::WA_OpaquePaintEvent);
     label()->setTextFormat(Qt::PlainText);
@@ -80,11 +84,26 @@ void Label::setFont(const QFont& font) { label()->setFont(font); }
 
 const QImage& Label::picture() const { return static_cast<Face*>(label())->picture(); }
 
+void Label::setVisible(bool visible) {
+    Control::setVisible(visible);
+    pictureChanged();
+}
+
+void Label::pictureChanged() {
+    if (m_row) m_row->pictureChanged();
+}
+
 void Label::applyGeometry() {
-    if (!m_row) return Control::applyGeometry();
-    // The row draws the label where its place says. The label's own widget
+    if (!m_isStrip) {
+        Control::applyGeometry();
+        return pictureChanged();
+    }
+    // The row draws the strip where its place says. The label's own widget
     // only follows a change of size, which changes its picture.
-    if (m_place.pixels().size() != widget()->size()) Control::applyGeometry();
+    if (m_place.pixels().size() != widget()->size()) {
+        Control::applyGeometry();
+        pictureChanged();
+    }
     m_row->placeChanged();
 }
 

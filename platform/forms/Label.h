@@ -31,6 +31,8 @@ public:
 
     QLabel* label() const { return static_cast<QLabel*>(widget()); }
 
+    void setVisible(bool visible) override;
+
     // The label as drawn: its colour and caption at its size in device
     // pixels, opaque.
     const QImage& picture() const;
@@ -42,8 +44,14 @@ private:
     friend class StripRow;
     class Face;
 
-    // Set while a row draws this label where its place says.
+    // Tells the row that draws this label, if one does, that it looks
+    // different now.
+    void pictureChanged();
+
+    // Set while a row draws this label: beneath its strips, or as one of
+    // them where its place says.
     StripRow* m_row = nullptr;
+    bool m_isStrip = false;
 };
 
 }  // namespace forms

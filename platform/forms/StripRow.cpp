@@ -2,10 +2,12 @@
 
 #include <QAbstractEventDispatcher>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "forms/Label.h"
+#include "forms/PictureColumns.h"
 
 namespace forms {
 
@@ -44,8 +46,10 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         // Whatever Qt shows here is drawn here too; what the window holds
-        // is no longer known for sure, so the next step draws it all.
+        // is no longer known for sure, and the pictures may have changed
+        // with what made Qt paint: the next step sends them and draws it all.
         m_row.m_known = false;
+        m_row.m_held = false;
         QPainter(this).drawImage(0, 0, m_row.composed());
     }
 
@@ -65,7 +69,11 @@ StripRow::StripRow(QWidget* form, Label& ground, std::initializer_list<Label*> s
             m_view->stackUnder(next);
             break;
         }
-    for (Label* strip : m_strips) strip->m_row = this;
+    m_ground.m_row = this;
+    for (Label* strip : m_strips) {
+        strip->m_row = this;
+        strip->m_isStrip = true;
+    }
     m_view->setGeometry(area());
     m_view->show();
 }
@@ -74,7 +82,11 @@ QWidget* StripRow::widget() const { return m_view.data(); }
 
 StripRow::~StripRow() {
     QObject::disconnect(m_beforeSleep);
-    for (Label* strip : m_strips) strip->m_row = nullptr;
+    m_ground.m_row = nullptr;
+    for (Label* strip : m_strips) {
+        strip->m_row = nullptr;
+        strip->m_isStrip = false;
+    }
     delete m_view.data();
 }
 
@@ -128,31 +140,88 @@ const QImage& StripRow::composed() {
     return m_composed;
 }
 
-bool StripRow::frameToShow() {
-    const qreal ratio = m_view->devicePixelRatioF();
-    m_next.at = m_view->mapTo(m_view->window(), QPoint()) * ratio;
-    m_next.size = m_view->size() * ratio;
-    m_next.pictures.clear();
-    m_next.images.clear();
-    // Each image keeps its own place on the server: the ground first, then
-    // the strips in order, so that one leaving sight sends no other again.
-    auto add = [&](int picture, const QImage& image, QPoint at) {
+bool StripRow::holdPictures(const QWindow* window, qreal ratio) {
+    if (!m_server.reaches(window)) return false;
+    m_heldFor = window;
+    m_heldRatio = ratio;
+    m_heldAt = m_view->mapTo(m_view->window(), QPoint()) * ratio;
+    m_layers.resize(1 + m_strips.size());
+    m_tellable = true;
+    // Each picture keeps its own place on the server: the ground first,
+    // then the strips in order.
+    auto hold = [&](int picture, const QImage& image, QPoint at) {
         if (!m_server.hold(picture, image)) return false;
-        m_next.pictures.push_back({picture, at});
-        m_next.images.push_back(image.cacheKey());
+        Layer& layer = m_layers[size_t(picture)];
+        layer.at = at;
+        layer.size = image.size();
+        layer.image = image;
+        if (layer.key != image.cacheKey()) {
+            layer.columns = numberColumns(image);
+            layer.key = image.cacheKey();
+        }
+        m_tellable = m_tellable && int(layer.columns.size()) == image.width();
         return true;
     };
-    if (!add(0, ground(ratio, m_next.size), QPoint())) return false;
-    // The strips at their places, the later one in front, as Qt stacks
-    // them; one out of the row's sight is left out.
-    const QRect frame(QPoint(), m_next.size);
+    if (!hold(0, ground(ratio, m_view->size() * ratio), QPoint())) return false;
     for (size_t i = 0; i < m_strips.size(); ++i) {
         const Label& strip = *m_strips[i];
-        if (!strip.Visible()) continue;
-        const QImage& picture = strip.picture();
         const QPoint at = (strip.m_place.pixels().topLeft() - m_view->pos()) * ratio;
-        if (frame.intersects(QRect(at, picture.size())) && !add(int(i) + 1, picture, at))
-            return false;
+        if (!hold(int(i) + 1, strip.picture(), at)) return false;
+    }
+    m_held = true;
+    return true;
+}
+
+uint32_t StripRow::pixel(const uint16_t* columns, int y) const {
+    // The front layer that covers this line, then the ones behind it; the
+    // ground covers the whole row.
+    for (size_t i = m_layers.size(); i-- > 0;) {
+        const Layer& layer = m_layers[i];
+        const int line = y - layer.at.y();
+        if (columns[i] != kNone && line >= 0 && line < layer.size.height())
+            return reinterpret_cast<const uint32_t*>(layer.image.constScanLine(line))[columns[i]];
+    }
+    return 0;
+}
+
+bool StripRow::looksAsShown() const {
+    if (!m_tellable || m_next.size() != m_shown.size()) return false;
+    const size_t layers = m_layers.size();
+    const int height = m_layers[0].size.height();
+    for (size_t at = 0; at < m_next.size(); at += layers) {
+        const uint16_t* now = &m_next[at];
+        const uint16_t* before = &m_shown[at];
+        if (std::equal(now, now + layers, before)) continue;
+        // Other layers lie here than before, but what shows may be alike: a
+        // strip's plain end over a ground of its colour.
+        for (int y = 0; y < height; ++y)
+            if (pixel(now, y) != pixel(before, y)) return false;
+    }
+    return true;
+}
+
+bool StripRow::lookNow() {
+    const size_t layers = m_layers.size();
+    const QRect row(QPoint(), m_layers[0].size);
+    m_next.assign(size_t(row.width()) * layers, kNone);
+    m_placed.clear();
+    m_placed.push_back({0, QPoint()});
+    for (int x = 0; x < row.width() && m_tellable; ++x)
+        m_next[size_t(x) * layers] = m_layers[0].columns[size_t(x)];
+    // The strips at their places, the later one in front, as Qt stacks
+    // them; one out of the row's sight is left out.
+    for (size_t i = 1; i < layers; ++i) {
+        const Label& strip = *m_strips[i - 1];
+        if (!strip.Visible()) continue;
+        Layer& layer = m_layers[i];
+        const QPoint at = (strip.m_place.pixels().topLeft() - m_view->pos()) * m_heldRatio;
+        if (at.y() != layer.at.y()) return false;
+        layer.at = at;
+        const QRect seen = QRect(at, layer.size) & row;
+        if (seen.isEmpty()) continue;
+        m_placed.push_back({int(i), at});
+        for (int x = seen.left(); x <= seen.right() && m_tellable; ++x)
+            m_next[size_t(x) * layers + i] = layer.columns[size_t(x - at.x())];
     }
     return true;
 }
@@ -162,6 +231,12 @@ void StripRow::placeChanged() {
     if (m_view->geometry() != area()) {
         m_view->setGeometry(area());
         return;  // moved through Qt, which repaints it
+    }
+    // Another strip moved in the same turn of the event loop: one drawing
+    // shows both.
+    if (m_pending) {
+        drawBeforeSleep();
+        return;
     }
     QWindow* window = m_form->window()->windowHandle();
     if (!m_server.reaches(window)) {
@@ -173,6 +248,16 @@ void StripRow::placeChanged() {
         window->installEventFilter(m_view);
     }
     drawBeforeSleep();
+}
+
+void StripRow::pictureChanged() {
+    m_held = false;
+    if (!m_view) return;
+    QWindow* window = m_form->window()->windowHandle();
+    if (m_pending || m_server.reaches(window))
+        drawBeforeSleep();
+    else
+        m_view->update();
 }
 
 void StripRow::redrawWhole() {
@@ -204,12 +289,22 @@ void StripRow::drawNow() {
     m_pending = false;
     QWindow* window = m_form->window()->windowHandle();
     if (!m_view->isVisible() || !window || !window->isExposed()) return;  // painted when shown
-    if (!m_server.reaches(window) || !frameToShow()) {
+    const qreal ratio = window->devicePixelRatio();
+    if (m_heldFor != window || m_heldRatio != ratio) m_held = false;
+    bool looked = m_held && lookNow();
+    if (!looked) {
+        // A strip moved up or down, or a picture changed: the server gets
+        // the pictures again, and the whole row is drawn.
+        m_known = false;
+        looked = holdPictures(window, ratio) && lookNow();
+    }
+    if (!looked) {
         m_view->update();
         return;
     }
-    if (m_known && m_next == m_shown) return;
-    if (!m_server.show(window, m_next.at, m_next.size, m_next.pictures)) {
+    if (m_known && looksAsShown()) return;
+    if (!m_server.show(window, m_heldAt, m_layers[0].size, m_placed)) {
+        m_held = false;
         m_view->update();
         return;
     }

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
+#include <cstdint>
 #include <vector>
 
 #include "forms/ServerPictures.h"
@@ -38,6 +39,9 @@ public:
 
     // A strip has moved: the row shows it at its new place soon.
     void placeChanged();
+    // The ground or a strip looks different now (its caption, colours,
+    // font, size or Visible): the row shows it soon.
+    void pictureChanged();
 
     // The row as it looks now, in device pixels; what the window shows
     // there once the row is drawn.
@@ -47,14 +51,13 @@ public:
 private:
     class View;
 
-    // What a frame of the row on the server shows: where it goes in the
-    // window, and which images at which places in it.
-    struct Frame {
-        QPoint at;
-        QSize size;
-        std::vector<ServerPictures::Placed> pictures;
-        std::vector<qint64> images;  // their cache keys
-        bool operator==(const Frame&) const = default;
+    // A picture of the row as the server holds it: the ground, or a strip.
+    struct Layer {
+        QPoint at;                      // in the row, in device pixels
+        QSize size;                     // device pixels
+        QImage image;                   // the picture itself
+        qint64 key = 0;                 // its cache key
+        std::vector<uint16_t> columns;  // numberColumns() of the picture
     };
 
     // Where the row sits on the form, in logical pixels: the form's width,
@@ -66,8 +69,18 @@ private:
     void redrawWhole();
     // The row without its strips, in device pixels.
     const QImage& ground(qreal ratio, QSize size);
-    // The next frame into m_next; false if the server cannot draw it.
-    bool frameToShow();
+    // Sends the ground and the strips' pictures to the server as they look
+    // now; false if it cannot keep them.
+    bool holdPictures(const QWindow* window, qreal ratio);
+    // Where each strip is now, and what every column of the row shows, into
+    // m_next; the strips' places into m_placed. False if a strip moved up or
+    // down or changed its picture, which needs holdPictures() first.
+    bool lookNow();
+    // True when m_next shows, pixel for pixel, what m_shown did.
+    bool looksAsShown() const;
+    // The pixel on line y of a column of the row that shows these columns of
+    // the layers.
+    uint32_t pixel(const uint16_t* columns, int y) const;
 
     // Longer than a step of the strips, so that the moves of one step are
     // drawn together.
@@ -86,9 +99,23 @@ private:
     qint64 m_groundKey = 0;
     qint64 m_paletteKey = 0;
     QImage m_composed;  // the row as composed last, for Qt to paint
-    Frame m_next;
-    Frame m_shown;  // what the window holds, if known
+
+    // The pictures the server holds, as of the last holdPictures(): the
+    // ground, then each strip.
+    bool m_held = false;
+    const QWindow* m_heldFor = nullptr;
+    qreal m_heldRatio = 0;
+    QPoint m_heldAt;  // the row in the window, device pixels
+    std::vector<Layer> m_layers;
+    std::vector<ServerPictures::Placed> m_placed;
+    // What each column of the row shows: for every layer, which of its
+    // columns lies there, or kNone. The next frame's and the one the window
+    // holds, if known.
+    static constexpr uint16_t kNone = 0xffff;
+    std::vector<uint16_t> m_next;
+    std::vector<uint16_t> m_shown;
     bool m_known = false;
+    bool m_tellable = false;  // every layer's columns are numbered
 };
 
 }  // namespace forms
