@@ -154,12 +154,11 @@ bool StripRow::holdPictures(const QWindow* window, qreal ratio) {
         Layer& layer = m_layers[size_t(picture)];
         layer.at = at;
         layer.size = image.size();
-        layer.image = image;
         if (layer.key != image.cacheKey()) {
-            layer.columns = numberColumns(image);
+            layer.columns = PictureColumns(image);
             layer.key = image.cacheKey();
         }
-        m_tellable = m_tellable && int(layer.columns.size()) == image.width();
+        m_tellable = m_tellable && layer.columns.numbered();
         return true;
     };
     if (!hold(0, ground(ratio, m_view->size() * ratio), QPoint())) return false;
@@ -168,34 +167,44 @@ bool StripRow::holdPictures(const QWindow* window, qreal ratio) {
         const QPoint at = (strip.m_place.pixels().topLeft() - m_view->pos()) * ratio;
         if (!hold(int(i) + 1, strip.picture(), at)) return false;
     }
+    const int height = m_layers[0].size.height();
+    m_cuts = {0, height};
+    for (size_t i = 1; i < m_layers.size(); ++i)
+        for (int line : {m_layers[i].at.y(), m_layers[i].at.y() + m_layers[i].size.height()})
+            m_cuts.push_back(std::clamp(line, 0, height));
+    std::sort(m_cuts.begin(), m_cuts.end());
+    m_cuts.erase(std::unique(m_cuts.begin(), m_cuts.end()), m_cuts.end());
     m_held = true;
     return true;
 }
 
-uint32_t StripRow::pixel(const uint16_t* columns, int y) const {
+const uint32_t* StripRow::pixels(const uint16_t* columns, int y) const {
     // The front layer that covers this line, then the ones behind it; the
     // ground covers the whole row.
     for (size_t i = m_layers.size(); i-- > 0;) {
         const Layer& layer = m_layers[i];
         const int line = y - layer.at.y();
         if (columns[i] != kNone && line >= 0 && line < layer.size.height())
-            return reinterpret_cast<const uint32_t*>(layer.image.constScanLine(line))[columns[i]];
+            return layer.columns.column(columns[i]) + line;
     }
-    return 0;
+    return nullptr;
 }
 
 bool StripRow::looksAsShown() const {
     if (!m_tellable || m_next.size() != m_shown.size()) return false;
     const size_t layers = m_layers.size();
-    const int height = m_layers[0].size.height();
     for (size_t at = 0; at < m_next.size(); at += layers) {
         const uint16_t* now = &m_next[at];
         const uint16_t* before = &m_shown[at];
         if (std::equal(now, now + layers, before)) continue;
         // Other layers lie here than before, but what shows may be alike: a
         // strip's plain end over a ground of its colour.
-        for (int y = 0; y < height; ++y)
-            if (pixel(now, y) != pixel(before, y)) return false;
+        for (size_t cut = 0; cut + 1 < m_cuts.size(); ++cut) {
+            const uint32_t* a = pixels(now, m_cuts[cut]);
+            const uint32_t* b = pixels(before, m_cuts[cut]);
+            const size_t lines = size_t(m_cuts[cut + 1] - m_cuts[cut]);
+            if (a != b && std::memcmp(a, b, lines * sizeof(uint32_t))) return false;
+        }
     }
     return true;
 }
@@ -207,7 +216,7 @@ bool StripRow::lookNow() {
     m_placed.clear();
     m_placed.push_back({0, QPoint()});
     for (int x = 0; x < row.width() && m_tellable; ++x)
-        m_next[size_t(x) * layers] = m_layers[0].columns[size_t(x)];
+        m_next[size_t(x) * layers] = m_layers[0].columns.number(x);
     // The strips at their places, the later one in front, as Qt stacks
     // them; one out of the row's sight is left out.
     for (size_t i = 1; i < layers; ++i) {
@@ -221,7 +230,7 @@ bool StripRow::lookNow() {
         if (seen.isEmpty()) continue;
         m_placed.push_back({int(i), at});
         for (int x = seen.left(); x <= seen.right() && m_tellable; ++x)
-            m_next[size_t(x) * layers + i] = layer.columns[size_t(x - at.x())];
+            m_next[size_t(x) * layers + i] = layer.columns.number(x - at.x());
     }
     return true;
 }
@@ -239,14 +248,18 @@ void StripRow::placeChanged() {
         return;
     }
     QWindow* window = m_form->window()->windowHandle();
+    // A window found to take the row's frames is not asked again at every
+    // step: drawing asks, and leaves the row to Qt if it no longer does.
+    if (window && window == m_watched) {
+        drawBeforeSleep();
+        return;
+    }
     if (!m_server.reaches(window)) {
         m_view->update();
         return;
     }
-    if (m_watched != window) {
-        m_watched = window;
-        window->installEventFilter(m_view);
-    }
+    m_watched = window;
+    window->installEventFilter(m_view);
     drawBeforeSleep();
 }
 
@@ -278,10 +291,12 @@ void StripRow::drawBeforeSleep() {
 void StripRow::schedule() {
     m_pending = true;
     m_waiting.start();
-    if (!m_beforeSleep)
+    if (!m_drawsBeforeSleep) {
+        m_drawsBeforeSleep = true;
         m_beforeSleep = QObject::connect(QAbstractEventDispatcher::instance(),
                                          &QAbstractEventDispatcher::aboutToBlock, m_view,
                                          [this] { drawNow(); });
+    }
 }
 
 void StripRow::drawNow() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "forms/PictureColumns.h"
 #include "forms/ServerPictures.h"
 
 namespace forms {
@@ -53,11 +54,10 @@ private:
 
     // A picture of the row as the server holds it: the ground, or a strip.
     struct Layer {
-        QPoint at;                      // in the row, in device pixels
-        QSize size;                     // device pixels
-        QImage image;                   // the picture itself
-        qint64 key = 0;                 // its cache key
-        std::vector<uint16_t> columns;  // numberColumns() of the picture
+        QPoint at;               // in the row, in device pixels
+        QSize size;              // device pixels
+        qint64 key = 0;          // the picture's cache key
+        PictureColumns columns;  // and its pixels
     };
 
     // Where the row sits on the form, in logical pixels: the form's width,
@@ -78,9 +78,9 @@ private:
     bool lookNow();
     // True when m_next shows, pixel for pixel, what m_shown did.
     bool looksAsShown() const;
-    // The pixel on line y of a column of the row that shows these columns of
-    // the layers.
-    uint32_t pixel(const uint16_t* columns, int y) const;
+    // The pixels from line y down to the next cut, in a column of the row
+    // that shows these columns of the layers.
+    const uint32_t* pixels(const uint16_t* columns, int y) const;
 
     // Longer than a step of the strips, so that the moves of one step are
     // drawn together.
@@ -93,6 +93,7 @@ private:
     QPointer<QWindow> m_watched;  // the window whose exposures redraw the row
     ServerPictures m_server;
     QMetaObject::Connection m_beforeSleep;
+    bool m_drawsBeforeSleep = false;
     bool m_pending = false;   // a move waits to be drawn
     QElapsedTimer m_waiting;  // since when
     QImage m_groundImage;     // the row without its strips
@@ -112,6 +113,9 @@ private:
     // columns lies there, or kNone. The next frame's and the one the window
     // holds, if known.
     static constexpr uint16_t kNone = 0xffff;
+    // The lines where a layer begins or ends, from the row's top to its
+    // bottom: between two of them, a column shows one layer's pixels.
+    std::vector<int> m_cuts;
     std::vector<uint16_t> m_next;
     std::vector<uint16_t> m_shown;
     bool m_known = false;
