@@ -174,6 +174,7 @@ bool StripRow::holdPictures(const QWindow* window, qreal ratio) {
             m_cuts.push_back(std::clamp(line, 0, height));
     std::sort(m_cuts.begin(), m_cuts.end());
     m_cuts.erase(std::unique(m_cuts.begin(), m_cuts.end()), m_cuts.end());
+    m_columns.resize(2 * m_layers.size());
     m_held = true;
     return true;
 }
@@ -190,15 +191,39 @@ const uint32_t* StripRow::pixels(const uint16_t* columns, int y) const {
     return nullptr;
 }
 
-bool StripRow::looksAsShown() const {
+void StripRow::columnsAt(const std::vector<uint16_t>& strips, int x, uint16_t* columns) const {
+    const size_t width = size_t(m_layers[0].size.width());
+    columns[0] = m_layers[0].columns.number(x);
+    for (size_t i = 1; i < m_layers.size(); ++i) columns[i] = strips[(i - 1) * width + size_t(x)];
+}
+
+bool StripRow::looksAsShown() {
     if (!m_tellable || m_next.size() != m_shown.size()) return false;
+    if (m_next == m_shown) return true;
+    // The columns where other strips' columns lie than before. Past a few,
+    // a strip with something on it has moved: drawing costs less than
+    // looking closer.
+    constexpr size_t kMostToCompare = 16;
+    const size_t width = size_t(m_layers[0].size.width());
+    m_differing.clear();
+    for (size_t at = 0; at < m_next.size(); at += width) {
+        if (!std::memcmp(&m_next[at], &m_shown[at], width * sizeof(uint16_t))) continue;
+        for (size_t x = 0; x < width; ++x)
+            if (m_next[at + x] != m_shown[at + x]) {
+                if (std::find(m_differing.begin(), m_differing.end(), int(x)) != m_differing.end())
+                    continue;
+                if (m_differing.size() == kMostToCompare) return false;
+                m_differing.push_back(int(x));
+            }
+    }
+    // What shows there may still be alike: a strip's plain end over a
+    // ground of its colour.
     const size_t layers = m_layers.size();
-    for (size_t at = 0; at < m_next.size(); at += layers) {
-        const uint16_t* now = &m_next[at];
-        const uint16_t* before = &m_shown[at];
-        if (std::equal(now, now + layers, before)) continue;
-        // Other layers lie here than before, but what shows may be alike: a
-        // strip's plain end over a ground of its colour.
+    uint16_t* now = m_columns.data();
+    uint16_t* before = now + layers;
+    for (int x : m_differing) {
+        columnsAt(m_next, x, now);
+        columnsAt(m_shown, x, before);
         for (size_t cut = 0; cut + 1 < m_cuts.size(); ++cut) {
             const uint32_t* a = pixels(now, m_cuts[cut]);
             const uint32_t* b = pixels(before, m_cuts[cut]);
@@ -210,16 +235,14 @@ bool StripRow::looksAsShown() const {
 }
 
 bool StripRow::lookNow() {
-    const size_t layers = m_layers.size();
     const QRect row(QPoint(), m_layers[0].size);
-    m_next.assign(size_t(row.width()) * layers, kNone);
+    const size_t width = size_t(row.width());
+    m_next.assign((m_layers.size() - 1) * width, kNone);
     m_placed.clear();
     m_placed.push_back({0, QPoint()});
-    for (int x = 0; x < row.width() && m_tellable; ++x)
-        m_next[size_t(x) * layers] = m_layers[0].columns.number(x);
     // The strips at their places, the later one in front, as Qt stacks
     // them; one out of the row's sight is left out.
-    for (size_t i = 1; i < layers; ++i) {
+    for (size_t i = 1; i < m_layers.size(); ++i) {
         const Label& strip = *m_strips[i - 1];
         if (!strip.Visible()) continue;
         Layer& layer = m_layers[i];
@@ -229,8 +252,10 @@ bool StripRow::lookNow() {
         const QRect seen = QRect(at, layer.size) & row;
         if (seen.isEmpty()) continue;
         m_placed.push_back({int(i), at});
-        for (int x = seen.left(); x <= seen.right() && m_tellable; ++x)
-            m_next[size_t(x) * layers + i] = layer.columns.number(x - at.x());
+        if (!m_tellable) continue;
+        uint16_t* columns = &m_next[(i - 1) * width];
+        for (int x = seen.left(); x <= seen.right(); ++x)
+            columns[x] = layer.columns.number(x - at.x());
     }
     return true;
 }

@@ -72,12 +72,16 @@ private:
     // Sends the ground and the strips' pictures to the server as they look
     // now; false if it cannot keep them.
     bool holdPictures(const QWindow* window, qreal ratio);
-    // Where each strip is now, and what every column of the row shows, into
-    // m_next; the strips' places into m_placed. False if a strip moved up or
-    // down or changed its picture, which needs holdPictures() first.
+    // Which column of each strip lies in each column of the row now, into
+    // m_next, and the pictures to draw into m_placed. False if a strip moved
+    // up or down, which needs holdPictures() first.
     bool lookNow();
-    // True when m_next shows, pixel for pixel, what m_shown did.
-    bool looksAsShown() const;
+    // True when the row looks now, pixel for pixel, as it did when m_shown
+    // was drawn. False, too, when that would take long to tell.
+    bool looksAsShown();
+    // Which column of each layer lies in column x of the row, or kNone, the
+    // strips' as `strips` says.
+    void columnsAt(const std::vector<uint16_t>& strips, int x, uint16_t* columns) const;
     // The pixels from line y down to the next cut, in a column of the row
     // that shows these columns of the layers.
     const uint32_t* pixels(const uint16_t* columns, int y) const;
@@ -109,15 +113,17 @@ private:
     QPoint m_heldAt;  // the row in the window, device pixels
     std::vector<Layer> m_layers;
     std::vector<ServerPictures::Placed> m_placed;
-    // What each column of the row shows: for every layer, which of its
-    // columns lies there, or kNone. The next frame's and the one the window
-    // holds, if known.
-    static constexpr uint16_t kNone = 0xffff;
     // The lines where a layer begins or ends, from the row's top to its
     // bottom: between two of them, a column shows one layer's pixels.
     std::vector<int> m_cuts;
+    // For each strip in turn, which of its columns lies in each column of
+    // the row, or kNone: in the next frame, and in the one the window holds,
+    // if known.
+    static constexpr uint16_t kNone = 0xffff;
     std::vector<uint16_t> m_next;
     std::vector<uint16_t> m_shown;
+    std::vector<int> m_differing;     // columns of the row
+    std::vector<uint16_t> m_columns;  // of each layer, in one column, now and before
     bool m_known = false;
     bool m_tellable = false;  // every layer's columns are numbered
 };
