@@ -100,8 +100,10 @@ void Label::applyGeometry() {
     }
     // The row draws the strip where its place says. The label's own widget
     // only follows a change of size, which changes its picture.
-    if (m_place.pixels().size() != widget()->size()) {
+    const QSize size = m_place.pixels().size();
+    if (size != m_stripSize) {
         Control::applyGeometry();
+        m_stripSize = size;
         pictureChanged();
     }
     m_row->placeChanged();

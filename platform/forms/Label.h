@@ -52,6 +52,7 @@ private:
     // them where its place says.
     StripRow* m_row = nullptr;
     bool m_isStrip = false;
+    QSize m_stripSize;  // its widget's, as last placed
 };
 
 }  // namespace forms

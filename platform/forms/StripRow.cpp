@@ -73,6 +73,7 @@ StripRow::StripRow(QWidget* form, Label& ground, std::initializer_list<Label*> s
     for (Label* strip : m_strips) {
         strip->m_row = this;
         strip->m_isStrip = true;
+        strip->m_stripSize = strip->widget()->size();
     }
     m_view->setGeometry(area());
     m_view->show();
@@ -157,6 +158,15 @@ bool StripRow::holdPictures(const QWindow* window, qreal ratio) {
         if (layer.key != image.cacheKey()) {
             layer.columns = PictureColumns(image);
             layer.key = image.cacheKey();
+            // The columns unlike its last one: moving the picture moves
+            // them; the rest look alike wherever they lie.
+            layer.inkFrom = layer.inkTo = 0;
+            const int width = image.width();
+            for (int x = 0; x < width && layer.columns.numbered(); ++x)
+                if (layer.columns.number(x) != layer.columns.number(width - 1)) {
+                    if (layer.inkFrom == layer.inkTo) layer.inkFrom = x;
+                    layer.inkTo = x + 1;
+                }
         }
         m_tellable = m_tellable && layer.columns.numbered();
         return true;
@@ -191,6 +201,18 @@ const uint32_t* StripRow::pixels(const uint16_t* columns, int y) const {
     return nullptr;
 }
 
+void StripRow::columnsOf(const std::vector<int>& places, std::vector<uint16_t>& columns) const {
+    const int width = m_layers[0].size.width();
+    columns.assign((m_layers.size() - 1) * size_t(width), kNone);
+    for (size_t i = 1; i < m_layers.size(); ++i) {
+        const int from = places[i];
+        if (from == kAway) continue;
+        uint16_t* into = &columns[(i - 1) * size_t(width)];
+        for (int x = std::max(from, 0); x < std::min(from + m_layers[i].size.width(), width); ++x)
+            into[x] = m_layers[i].columns.number(x - from);
+    }
+}
+
 void StripRow::columnsAt(const std::vector<uint16_t>& strips, int x, uint16_t* columns) const {
     const size_t width = size_t(m_layers[0].size.width());
     columns[0] = m_layers[0].columns.number(x);
@@ -200,20 +222,29 @@ void StripRow::columnsAt(const std::vector<uint16_t>& strips, int x, uint16_t* c
 bool StripRow::looksAsShown() {
     if (!m_tellable || m_next.size() != m_shown.size()) return false;
     if (m_next == m_shown) return true;
-    // The columns where other strips' columns lie than before. Past a few,
-    // a strip with something on it has moved: drawing costs less than
-    // looking closer.
+    // A strip whose text is in sight, before or now, has moved it.
+    const int width = m_layers[0].size.width();
+    for (size_t i = 1; i < m_layers.size(); ++i) {
+        const Layer& layer = m_layers[i];
+        if (m_next[i] == m_shown[i] || layer.inkFrom == layer.inkTo) continue;
+        for (int x : {m_next[i], m_shown[i]})
+            if (x != kAway && x + layer.inkTo > 0 && x + layer.inkFrom < width) return false;
+    }
+    // Only the plain parts of strips moved: the row looks different at most
+    // at their ends. Past a few columns, drawing costs less than looking.
     constexpr size_t kMostToCompare = 16;
-    const size_t width = size_t(m_layers[0].size.width());
+    columnsOf(m_next, m_nextColumns);
+    columnsOf(m_shown, m_shownColumns);
     m_differing.clear();
-    for (size_t at = 0; at < m_next.size(); at += width) {
-        if (!std::memcmp(&m_next[at], &m_shown[at], width * sizeof(uint16_t))) continue;
-        for (size_t x = 0; x < width; ++x)
-            if (m_next[at + x] != m_shown[at + x]) {
-                if (std::find(m_differing.begin(), m_differing.end(), int(x)) != m_differing.end())
+    for (size_t at = 0; at < m_nextColumns.size(); at += size_t(width)) {
+        if (!std::memcmp(&m_nextColumns[at], &m_shownColumns[at], size_t(width) * sizeof(uint16_t)))
+            continue;
+        for (int x = 0; x < width; ++x)
+            if (m_nextColumns[at + size_t(x)] != m_shownColumns[at + size_t(x)]) {
+                if (std::find(m_differing.begin(), m_differing.end(), x) != m_differing.end())
                     continue;
                 if (m_differing.size() == kMostToCompare) return false;
-                m_differing.push_back(int(x));
+                m_differing.push_back(x);
             }
     }
     // What shows there may still be alike: a strip's plain end over a
@@ -222,8 +253,8 @@ bool StripRow::looksAsShown() {
     uint16_t* now = m_columns.data();
     uint16_t* before = now + layers;
     for (int x : m_differing) {
-        columnsAt(m_next, x, now);
-        columnsAt(m_shown, x, before);
+        columnsAt(m_nextColumns, x, now);
+        columnsAt(m_shownColumns, x, before);
         for (size_t cut = 0; cut + 1 < m_cuts.size(); ++cut) {
             const uint32_t* a = pixels(now, m_cuts[cut]);
             const uint32_t* b = pixels(before, m_cuts[cut]);
@@ -236,26 +267,23 @@ bool StripRow::looksAsShown() {
 
 bool StripRow::lookNow() {
     const QRect row(QPoint(), m_layers[0].size);
-    const size_t width = size_t(row.width());
-    m_next.assign((m_layers.size() - 1) * width, kNone);
+    m_next.resize(m_layers.size());
+    m_next[0] = 0;
     m_placed.clear();
     m_placed.push_back({0, QPoint()});
     // The strips at their places, the later one in front, as Qt stacks
     // them; one out of the row's sight is left out.
     for (size_t i = 1; i < m_layers.size(); ++i) {
+        m_next[i] = kAway;
         const Label& strip = *m_strips[i - 1];
         if (!strip.Visible()) continue;
         Layer& layer = m_layers[i];
         const QPoint at = (strip.m_place.pixels().topLeft() - m_view->pos()) * m_heldRatio;
         if (at.y() != layer.at.y()) return false;
         layer.at = at;
-        const QRect seen = QRect(at, layer.size) & row;
-        if (seen.isEmpty()) continue;
+        if (!row.intersects(QRect(at, layer.size))) continue;
+        m_next[i] = at.x();
         m_placed.push_back({int(i), at});
-        if (!m_tellable) continue;
-        uint16_t* columns = &m_next[(i - 1) * width];
-        for (int x = seen.left(); x <= seen.right(); ++x)
-            columns[x] = layer.columns.number(x - at.x());
     }
     return true;
 }
@@ -266,36 +294,42 @@ void StripRow::placeChanged() {
         m_view->setGeometry(area());
         return;  // moved through Qt, which repaints it
     }
-    // Another strip moved in the same turn of the event loop: one drawing
-    // shows both.
-    if (m_pending) {
-        drawBeforeSleep();
-        return;
-    }
-    QWindow* window = m_form->window()->windowHandle();
-    // A window found to take the row's frames is not asked again at every
-    // step: drawing asks, and leaves the row to Qt if it no longer does.
-    if (window && window == m_watched) {
-        drawBeforeSleep();
-        return;
-    }
-    if (!m_server.reaches(window)) {
-        m_view->update();
-        return;
-    }
-    m_watched = window;
-    window->installEventFilter(m_view);
-    drawBeforeSleep();
+    showSoon();
 }
 
 void StripRow::pictureChanged() {
     m_held = false;
-    if (!m_view) return;
-    QWindow* window = m_form->window()->windowHandle();
-    if (m_pending || m_server.reaches(window))
+    if (m_view) showSoon();
+}
+
+void StripRow::showSoon() {
+    // Another strip moved in the same turn of the event loop: one drawing
+    // shows both. A window found to take the row's frames is not asked
+    // again at every step: drawing asks, and leaves the row to Qt if it no
+    // longer does.
+    if (m_pending || m_watched) {
         drawBeforeSleep();
-    else
+        return;
+    }
+    if (!watch(m_form->window()->windowHandle())) {
         m_view->update();
+        return;
+    }
+    drawBeforeSleep();
+}
+
+bool StripRow::watch(QWindow* window) {
+    if (!m_server.reaches(window)) {
+        if (m_watched) m_watched->removeEventFilter(m_view);
+        m_watched = nullptr;
+        return false;
+    }
+    if (m_watched != window) {
+        if (m_watched) m_watched->removeEventFilter(m_view);
+        m_watched = window;
+        window->installEventFilter(m_view);
+    }
+    return true;
 }
 
 void StripRow::redrawWhole() {
@@ -329,6 +363,10 @@ void StripRow::drawNow() {
     m_pending = false;
     QWindow* window = m_form->window()->windowHandle();
     if (!m_view->isVisible() || !window || !window->isExposed()) return;  // painted when shown
+    if (window != m_watched && !watch(window)) {
+        m_view->update();
+        return;
+    }
     const qreal ratio = window->devicePixelRatio();
     if (m_heldFor != window || m_heldRatio != ratio) m_held = false;
     bool looked = m_held && lookNow();

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "forms/PictureColumns.h"
@@ -58,11 +59,19 @@ private:
         QSize size;              // device pixels
         qint64 key = 0;          // the picture's cache key
         PictureColumns columns;  // and its pixels
+        int inkFrom = 0;         // the columns unlike its last one
+        int inkTo = 0;
     };
 
     // Where the row sits on the form, in logical pixels: the form's width,
     // and the strips' height.
     QRect area() const;
+    // Shows the strips as they are now, soon: drawn by the server before the
+    // event loop next sleeps, or repainted by Qt.
+    void showSoon();
+    // Draws the row into this window from now on, if the server can; its
+    // exposures then redraw the row.
+    bool watch(QWindow* window);
     void drawBeforeSleep();
     void schedule();
     void drawNow();
@@ -72,15 +81,18 @@ private:
     // Sends the ground and the strips' pictures to the server as they look
     // now; false if it cannot keep them.
     bool holdPictures(const QWindow* window, qreal ratio);
-    // Which column of each strip lies in each column of the row now, into
-    // m_next, and the pictures to draw into m_placed. False if a strip moved
-    // up or down, which needs holdPictures() first.
+    // Where each strip lies in the row now, into m_next, and the pictures to
+    // draw into m_placed. False if a strip moved up or down, which needs
+    // holdPictures() first.
     bool lookNow();
     // True when the row looks now, pixel for pixel, as it did when m_shown
     // was drawn. False, too, when that would take long to tell.
     bool looksAsShown();
+    // For each strip in turn, which of its columns lies in each column of the
+    // row, or kNone, with the strips at these places.
+    void columnsOf(const std::vector<int>& places, std::vector<uint16_t>& columns) const;
     // Which column of each layer lies in column x of the row, or kNone, the
-    // strips' as `strips` says.
+    // strips' as columnsOf() gave them.
     void columnsAt(const std::vector<uint16_t>& strips, int x, uint16_t* columns) const;
     // The pixels from line y down to the next cut, in a column of the row
     // that shows these columns of the layers.
@@ -116,13 +128,14 @@ private:
     // The lines where a layer begins or ends, from the row's top to its
     // bottom: between two of them, a column shows one layer's pixels.
     std::vector<int> m_cuts;
-    // For each strip in turn, which of its columns lies in each column of
-    // the row, or kNone: in the next frame, and in the one the window holds,
-    // if known.
+    // Where each layer lies in the row, across: in the next frame, and in
+    // the one the window holds, if known. kAway for a strip out of sight.
+    static constexpr int kAway = std::numeric_limits<int>::min();
+    std::vector<int> m_next;
+    std::vector<int> m_shown;
     static constexpr uint16_t kNone = 0xffff;
-    std::vector<uint16_t> m_next;
-    std::vector<uint16_t> m_shown;
-    std::vector<int> m_differing;     // columns of the row
+    std::vector<uint16_t> m_nextColumns, m_shownColumns;  // columnsOf() them
+    std::vector<int> m_differing;                         // columns of the row
     std::vector<uint16_t> m_columns;  // of each layer, in one column, now and before
     bool m_known = false;
     bool m_tellable = false;  // every layer's columns are numbered
