@@ -122,9 +122,8 @@ bool ServerPictures::hold(int picture, const QImage& image) {
     return true;
 }
 
-bool ServerPictures::show(const QWindow* window, QPoint at, QSize size,
-                          const std::vector<Placed>& pictures) {
-    if (!reaches(window) || !makePixmap(m_frame, size)) return false;
+bool ServerPictures::show(QPoint at, QSize size, const std::vector<Placed>& pictures) {
+    if (!m_reaches || !makePixmap(m_frame, size)) return false;
     auto* connection = static_cast<xcb_connection_t*>(m_connection);
     const QRect frame(QPoint(), size);
     for (const Placed& placed : pictures) {

@@ -40,10 +40,10 @@ public:
 
     // Draws the held pictures, in order and each cut to the frame, into a
     // frame of `size` device pixels kept on the server, then the whole
-    // frame into the window with its top-left corner at device pixel `at`,
-    // and sends it all. The window never shows a frame half drawn. False if
-    // it could not be drawn there.
-    bool show(const QWindow* window, QPoint at, QSize size, const std::vector<Placed>& pictures);
+    // frame into the window last reached, with its top-left corner at device
+    // pixel `at`, and sends it all. The window never shows a frame half
+    // drawn. False if it could not be drawn.
+    bool show(QPoint at, QSize size, const std::vector<Placed>& pictures);
 
 private:
     struct Pixmap {

@@ -1,6 +1,7 @@
 #include "forms/StripRow.h"
 
 #include <QAbstractEventDispatcher>
+#include <QEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
@@ -34,16 +35,43 @@ public:
         setFocusPolicy(Qt::NoFocus);
     }
 
-    // Watches the window for the server showing a part of it again.
+    // Watches the window for the server showing a part of it again, and for
+    // anything that may change what the row is drawn into.
     bool eventFilter(QObject*, QEvent* event) override {
-        // Qt answers from its own copy of the window, which holds the row as
-        // Qt last painted it, not the steps put since: put it all again
-        // once Qt has done.
-        if (event->type() == QEvent::Expose) m_row.redrawWhole();
+        switch (event->type()) {
+            case QEvent::Expose:
+                // Qt answers from its own copy of the window, which holds
+                // the row as Qt last painted it, not the steps put since:
+                // put it all again once Qt has done.
+                m_row.m_held = false;
+                m_row.redrawWhole();
+                break;
+            case QEvent::PlatformSurface:
+            case QEvent::Show:
+            case QEvent::Hide:
+                m_row.m_held = false;
+                break;
+            default:
+                break;
+        }
         return false;
     }
 
 protected:
+    bool event(QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::Show:
+            case QEvent::Hide:
+                m_row.m_held = false;
+                break;
+            default:
+                break;
+        }
+        return QWidget::event(event);
+    }
+
     void paintEvent(QPaintEvent*) override {
         // Whatever Qt shows here is drawn here too; what the window holds
         // is no longer known for sure, and the pictures may have changed
@@ -143,8 +171,8 @@ const QImage& StripRow::composed() {
 
 bool StripRow::holdPictures(const QWindow* window, qreal ratio) {
     if (!m_server.reaches(window)) return false;
-    m_heldFor = window;
     m_heldRatio = ratio;
+    m_heldRowPlace = m_view->pos();
     m_heldAt = m_view->mapTo(m_view->window(), QPoint()) * ratio;
     m_layers.resize(1 + m_strips.size());
     m_tellable = true;
@@ -278,7 +306,7 @@ bool StripRow::lookNow() {
         const Label& strip = *m_strips[i - 1];
         if (!strip.Visible()) continue;
         Layer& layer = m_layers[i];
-        const QPoint at = (strip.m_place.pixels().topLeft() - m_view->pos()) * m_heldRatio;
+        const QPoint at = (strip.m_place.pixels().topLeft() - m_heldRowPlace) * m_heldRatio;
         if (at.y() != layer.at.y()) return false;
         layer.at = at;
         if (!row.intersects(QRect(at, layer.size))) continue;
@@ -340,16 +368,17 @@ void StripRow::redrawWhole() {
 void StripRow::drawBeforeSleep() {
     // Once per turn of the event loop, however many strips moved in it. A
     // loop kept busy (by a long run of queued work) may not sleep for a
-    // while: a step left waiting that long is drawn at the next move.
+    // while: once the strips have moved twice over without it sleeping, the
+    // row is drawn at the next move.
     if (!m_pending)
         schedule();
-    else if (m_waiting.hasExpired(kLongestWaitMs))
+    else if (++m_movesWaiting > 2 * m_strips.size())
         drawNow();
 }
 
 void StripRow::schedule() {
     m_pending = true;
-    m_waiting.start();
+    m_movesWaiting = 1;
     if (!m_drawsBeforeSleep) {
         m_drawsBeforeSleep = true;
         m_beforeSleep = QObject::connect(QAbstractEventDispatcher::instance(),
@@ -361,27 +390,25 @@ void StripRow::schedule() {
 void StripRow::drawNow() {
     if (!m_pending) return;
     m_pending = false;
-    QWindow* window = m_form->window()->windowHandle();
-    if (!m_view->isVisible() || !window || !window->isExposed()) return;  // painted when shown
-    if (window != m_watched && !watch(window)) {
-        m_view->update();
-        return;
-    }
-    const qreal ratio = window->devicePixelRatio();
-    if (m_heldFor != window || m_heldRatio != ratio) m_held = false;
-    bool looked = m_held && lookNow();
-    if (!looked) {
-        // A strip moved up or down, or a picture changed: the server gets
-        // the pictures again, and the whole row is drawn.
+    // Held pictures vouch for the window, its pixel ratio, the row's place
+    // and the strips' pictures: whatever changes them takes them back.
+    if (!m_held || !lookNow()) {
+        // A strip moved up or down, a picture changed, or the window
+        // showed or changed: the server gets the pictures again, and the
+        // whole row is drawn.
+        m_held = false;
         m_known = false;
-        looked = holdPictures(window, ratio) && lookNow();
-    }
-    if (!looked) {
-        m_view->update();
-        return;
+        QWindow* window = m_form->window()->windowHandle();
+        if (!m_view->isVisible() || !window || !window->isExposed()) return;  // painted when shown
+        if ((window != m_watched && !watch(window)) ||
+            !holdPictures(window, window->devicePixelRatio()) || !lookNow()) {
+            m_held = false;
+            m_view->update();
+            return;
+        }
     }
     if (m_known && looksAsShown()) return;
-    if (!m_server.show(window, m_heldAt, m_layers[0].size, m_placed)) {
+    if (!m_server.show(m_heldAt, m_layers[0].size, m_placed)) {
         m_held = false;
         m_view->update();
         return;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QMetaObject>
 #include <QPointer>
@@ -98,10 +97,6 @@ private:
     // that shows these columns of the layers.
     const uint32_t* pixels(const uint16_t* columns, int y) const;
 
-    // Longer than a step of the strips, so that the moves of one step are
-    // drawn together.
-    static constexpr int kLongestWaitMs = 40;
-
     QWidget* m_form;
     Label& m_ground;
     std::vector<Label*> m_strips;
@@ -110,19 +105,20 @@ private:
     ServerPictures m_server;
     QMetaObject::Connection m_beforeSleep;
     bool m_drawsBeforeSleep = false;
-    bool m_pending = false;   // a move waits to be drawn
-    QElapsedTimer m_waiting;  // since when
-    QImage m_groundImage;     // the row without its strips
+    bool m_pending = false;     // a move waits to be drawn
+    size_t m_movesWaiting = 0;  // how many
+    QImage m_groundImage;       // the row without its strips
     qint64 m_groundKey = 0;
     qint64 m_paletteKey = 0;
     QImage m_composed;  // the row as composed last, for Qt to paint
 
     // The pictures the server holds, as of the last holdPictures(): the
-    // ground, then each strip.
+    // ground, then each strip. Taken back by anything that may change them,
+    // the window they are drawn into, or the row's place in it.
     bool m_held = false;
-    const QWindow* m_heldFor = nullptr;
     qreal m_heldRatio = 0;
-    QPoint m_heldAt;  // the row in the window, device pixels
+    QPoint m_heldRowPlace;  // on the form, logical pixels
+    QPoint m_heldAt;        // in the window, device pixels
     std::vector<Layer> m_layers;
     std::vector<ServerPictures::Placed> m_placed;
     // The lines where a layer begins or ends, from the row's top to its
