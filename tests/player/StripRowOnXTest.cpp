@@ -113,3 +113,53 @@ TEST_F(StripRowOnX, AWindowThatCoveredThePlayerLeavesTheRowRight) {
     EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
               QString());
 }
+
+TEST_F(StripRowOnX, ANewCaptionOrColourShowsOnTheServerAsTheLabelsDrewIt) {
+    Form1& form = *rig->form;
+    stepTo(20);
+    // Without a step: the row is drawn again before the loop sleeps.
+    form.Label3.setCaption(QStringLiteral("另一行 another line"));
+    runLoopFor(30);
+    EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
+              QString());
+    form.Label4.setCaption(QStringLiteral("已暂停播放"));
+    stepTo(60);
+    EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
+              QString());
+    // The ground beneath the strips.
+    form.Label1.setBackColor(QColor(0x20, 0x60, 0x30));
+    stepTo(61);
+    EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
+              QString());
+    form.Label3.setVisible(false);
+    stepTo(62);
+    EXPECT_EQ(firstDifference(fromServer(&form, row), part(drawnByTheLabels(form), row)),
+              QString());
+}
+
+TEST_F(StripRowOnX, EachStepFromTheLastLeavesWhatTheRowComposes) {
+    // Step after step with nothing else between, as the timer moves them:
+    // a step whose strips moved only where they look like what lies
+    // beneath sends nothing, and every other must reach the server. Held
+    // against the row's own composition, which the other tests hold
+    // against the labels (drawing the labels paints the row anew).
+    Form1& form = *rig->form;
+    auto compareEachTick = [&](int from, int to, const char* what) {
+        for (int tick = from; tick <= to; ++tick) {
+            stepTo(tick);
+            EXPECT_EQ(firstDifference(fromServer(&form, row), form.stripRow.composed()), QString())
+                << what << ", tick " << tick << ": Label3 at " << form.Label3.Left()
+                << ", Label4 at " << form.Label4.Left();
+        }
+    };
+    compareEachTick(0, 60, "captions");
+    // Strips without captions, over a ground of their colour and over
+    // another.
+    form.Label3.setCaption(QString());
+    form.Label4.setCaption(QString());
+    compareEachTick(200, 230, "plain strips");
+    compareEachTick(450, 470, "plain strips");
+    form.Label1.setBackColor(QColor(0x20, 0x60, 0x30));
+    compareEachTick(471, 490, "plain strips on green");
+    compareEachTick(735, 750, "plain strips on green");
+}
