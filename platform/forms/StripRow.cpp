@@ -105,6 +105,11 @@ StripRow::StripRow(QWidget* form, Label& ground, std::initializer_list<Label*> s
     }
     m_view->setGeometry(area());
     m_view->show();
+    m_holdLater.setSingleShot(true);
+    QObject::connect(&m_holdLater, &QTimer::timeout, m_view, [this] {
+        m_pending = true;
+        drawNow();
+    });
 }
 
 QWidget* StripRow::widget() const { return m_view.data(); }
@@ -398,6 +403,11 @@ void StripRow::drawNow() {
         // whole row is drawn.
         m_held = false;
         m_known = false;
+        if (m_sinceHold.isValid() && !m_sinceHold.hasExpired(kHoldEveryMs)) {
+            if (!m_holdLater.isActive())
+                m_holdLater.start(int(kHoldEveryMs - m_sinceHold.elapsed()));
+            return;
+        }
         QWindow* window = m_form->window()->windowHandle();
         if (!m_view->isVisible() || !window || !window->isExposed()) return;  // painted when shown
         if ((window != m_watched && !watch(window)) ||
@@ -406,6 +416,7 @@ void StripRow::drawNow() {
             m_view->update();
             return;
         }
+        m_sinceHold.start();
     }
     if (m_known && looksAsShown()) return;
     if (!m_server.show(m_heldAt, m_layers[0].size, m_placed)) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMetaObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <cstdint>
@@ -104,6 +106,12 @@ private:
     QPointer<QWindow> m_watched;  // the window whose exposures redraw the row
     ServerPictures m_server;
     QMetaObject::Connection m_beforeSleep;
+    // Pictures go to the server at most once in kHoldEveryMs: captions
+    // written faster than anyone reads them (a run over many broken
+    // entries names each) are shown as they stand a frame later.
+    static constexpr int kHoldEveryMs = 20;
+    QElapsedTimer m_sinceHold;
+    QTimer m_holdLater;
     bool m_drawsBeforeSleep = false;
     bool m_pending = false;     // a move waits to be drawn
     size_t m_movesWaiting = 0;  // how many
