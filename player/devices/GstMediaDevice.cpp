@@ -3,7 +3,6 @@
 #include <gst/gst.h>
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QUrl>

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QThread>
@@ -27,11 +26,6 @@ protected:
     }
     static void TearDownTestSuite() { media.reset(); }
 
-    static QByteArray read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     static std::unique_ptr<TestMedia> media;
 };
 std::unique_ptr<TestMedia> FileLookAt::media;
@@ -42,7 +36,7 @@ TEST_F(FileLookAt, WhatHoldsNoSoundIsRefused) {
     ASSERT_TRUE(picture.save(media->path("picture.mp3"), "PNG"));
     QByteArray noise(64 * 1024, Qt::Uninitialized);
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
-    const QByteArray mp3 = read(media->mp3("cut.mp3", 1.0));
+    const QByteArray mp3 = TestMedia::contents(media->mp3("cut.mp3", 1.0));
     ASSERT_FALSE(mp3.isEmpty());
 
     const QStringList files{
@@ -60,13 +54,8 @@ TEST_F(FileLookAt, WhatHoldsNoSoundIsRefused) {
 }
 
 TEST_F(FileLookAt, SoundGetsThroughWhateverItsNameAndWhereverItStarts) {
-    const QByteArray mp3 = read(media->mp3("plain.mp3", 1.0));
+    const QByteArray mp3 = TestMedia::contents(media->mp3("plain.mp3", 1.0));
     ASSERT_FALSE(mp3.isEmpty());
-    auto id3Tag = [](quint32 size) {
-        QByteArray tag("ID3\x03\x00\x00", 6);
-        for (int shift : {21, 14, 7, 0}) tag += char((size >> shift) & 0x7F);
-        return tag + QByteArray(int(size), '\0');
-    };
     const QStringList files{
         media->wav("tone.wav", 0.5),
         media->path("plain.mp3"),
@@ -78,7 +67,7 @@ TEST_F(FileLookAt, SoundGetsThroughWhateverItsNameAndWhereverItStarts) {
         media->bytes("no extension", mp3),
         media->bytes("late start.mp3", QByteArray(20000, '\0') + mp3),
         // The tag runs far past the part of the file read at once.
-        media->bytes("large tag.mp3", id3Tag(200000) + mp3),
+        media->bytes("large tag.mp3", TestMedia::id3Tag(200000) + mp3),
     };
     for (const QString& path : files) {
         SCOPED_TRACE(path.toStdString());

@@ -252,10 +252,7 @@ TEST_F(GstDevice, CommandsItCannotCarryOutLeaveAnErrorReport) {
 }
 
 TEST_F(GstDevice, UnplayableFilesFailTheOpenAndLeaveTheDeviceClosed) {
-    const QByteArray mp3 = [] {
-        QFile f(media->mp3("whole.mp3", 1.0));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
+    const QByteArray mp3 = TestMedia::contents(media->mp3("whole.mp3", 1.0));
     ASSERT_FALSE(mp3.isEmpty());
     QDir().mkpath(media->path("folder.mp3"));
     QImage picture(8, 8, QImage::Format_RGB32);
@@ -312,27 +309,18 @@ TEST_F(GstDevice, UnplayableFilesFailTheOpenAndLeaveTheDeviceClosed) {
 // to it, whatever the name says and however far into the file the sound
 // begins.
 TEST_F(GstDevice, FilesThatOnlyLookOddStillOpen) {
-    auto read = [](const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray mp3 = read(media->mp3("plain.mp3", 1.0));
-    const QByteArray flac = read(media->encoded("plain.flac", 1.0, QStringLiteral("flacenc")));
+    const QByteArray mp3 = TestMedia::contents(media->mp3("plain.mp3", 1.0));
+    const QByteArray flac =
+        TestMedia::contents(media->encoded("plain.flac", 1.0, QStringLiteral("flacenc")));
     ASSERT_FALSE(mp3.isEmpty());
     ASSERT_FALSE(flac.isEmpty());
-    // An ID3v2 tag announces its size in seven-bit bytes.
-    auto id3Tag = [](quint32 size) {
-        QByteArray tag("ID3\x03\x00\x00", 6);
-        for (int shift : {21, 14, 7, 0}) tag += char((size >> shift) & 0x7F);
-        return tag + QByteArray(int(size), '\0');
-    };
     const QStringList files{
         media->bytes("named wrongly.wav", mp3),
         media->bytes("flac named.mp3", flac),
-        media->bytes("no extension", read(tone)),
+        media->bytes("no extension", TestMedia::contents(tone)),
         // The first 4 KiB are silence a pipeline reads past.
         media->bytes("late start.mp3", QByteArray(20000, '\0') + mp3),
-        media->bytes("large tag.mp3", id3Tag(200000) + mp3),
+        media->bytes("large tag.mp3", TestMedia::id3Tag(200000) + mp3),
     };
     GstMediaDevice device(Fast);
     for (const QString& path : files) {

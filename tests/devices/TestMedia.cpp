@@ -96,3 +96,15 @@ QString TestMedia::bytes(const QString& name, const QByteArray& content) {
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
     return out.write(content) == content.size() ? file : QString();
 }
+
+QByteArray TestMedia::contents(const QString& file) {
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+QByteArray TestMedia::id3Tag(quint32 size) {
+    // The tag announces its size in seven-bit bytes.
+    QByteArray tag("ID3\x03\x00\x00", 6);
+    for (int shift : {21, 14, 7, 0}) tag += char((size >> shift) & 0x7F);
+    return tag + QByteArray(int(size), '\0');
+}

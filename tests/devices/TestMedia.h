@@ -28,6 +28,11 @@ public:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
+    // What a file holds, or nothing when it cannot be read.
+    static QByteArray contents(const QString& file);
+    // An ID3v2 tag of `size` bytes of padding, as taggers put before an MP3.
+    static QByteArray id3Tag(quint32 size);
+
 private:
     static bool run(const QString& program, const QStringList& arguments);
 
