@@ -8,8 +8,12 @@
 #include "forms/CloseOnSignals.h"
 #include "forms/MessageBox.h"
 #include "mpris/MprisSession.h"
+#include "mpris/SessionBusCheck.h"
 
 int main(int argc, char* argv[]) {
+    // Before any thread and before Qt, which would wait for a silent bus
+    // without end while building the window.
+    hideSilentSessionBus();
     prepareProcess();
     QApplication app(argc, argv);
     setApplicationIdentity();

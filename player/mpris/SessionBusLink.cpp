@@ -7,9 +7,12 @@
 #include <string>
 #include <thread>
 
+#include "SessionBusCheck.h"
+
 namespace {
 // The bus library looks in the same two places.
 bool sessionBusNamed() {
+    if (sessionBusDisabled()) return false;
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     if (address && *address) return true;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");

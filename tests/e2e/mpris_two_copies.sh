@@ -2,7 +2,8 @@
 # End to end: two copies of the real player on one private session bus both
 # own a name (org.mpris.MediaPlayer2.ravelle, and that with .instance<pid>),
 # and a player whose session bus is missing or dead starts just the same,
-# saying nothing about it.
+# saying nothing about it; one whose bus takes connections and never answers
+# (a stopped daemon) shows its window at once and says the bus is off.
 #
 #   mpris_two_copies.sh PROGRAM [OUTPUT_FOLDER]
 #
@@ -19,7 +20,7 @@ readonly bus_name=org.mpris.MediaPlayer2.ravelle
 session_require dbus-daemon gdbus xdotool timeout
 [ -x "$program" ] || fail "no player program at '$program'"
 mkdir -p "$out" || fail "cannot make the output folder '$out'"
-rm -f "$out"/{first.log,second.log,no-bus.log,dead-bus.log,pulseaudio.log,xvfb.log}
+rm -f "$out"/{first.log,second.log,no-bus.log,dead-bus.log,silent-bus.log,pulseaudio.log,xvfb.log}
 session_start "$out"
 work=$session_dir
 
@@ -87,5 +88,23 @@ for case in no-bus dead-bus; do
     [ ! -s "$out/$case.log" ] || fail "with $case the player said: $(head -3 "$out/$case.log")"
 done
 
+# --- a bus that never answers ---------------------------------------------------
+# A daemon stopped by SIGSTOP: the kernel still queues connections to it.
+dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/silent-bus" \
+    2>"$work/silent-bus.log" &
+silent_daemon=$!
+session_track "$silent_daemon"
+wait_for 10 test -s "$work/silent-bus" || fail "the second dbus-daemon did not start"
+kill -STOP "$silent_daemon"
+start_copy silent-bus DBUS_SESSION_BUS_ADDRESS="$(head -1 "$work/silent-bus")"
+copy=$started
+wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --name '^ravelle\$' 2>/dev/null | wc -l) -ge 1 ]" ||
+    fail "with a bus that never answers the window did not appear within 5 s"
+grep -q '会话总线' "$out/silent-bus.log" ||
+    fail "with a bus that never answers the player did not say so: $(head -3 "$out/silent-bus.log")"
+kill -TERM "$copy"
+wait_exit "$copy" 10 || fail "with a bus that never answers the player did not exit within 10 s"
+kill -CONT "$silent_daemon"
+
 echo "PASS: two copies own $bus_name and $bus_name.instance$second; without a bus or with a dead" \
-    "one the player starts silently"
+    "one the player starts silently; with one that never answers, at once"
