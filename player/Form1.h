@@ -59,6 +59,9 @@ public:
     forms::MenuItem& add;
     forms::MenuItem& del;
     forms::MenuItem& delt;
+    // While the sound output is missing, continuous play tries again at
+    // every tick: not a control of the design.
+    forms::Timer outputWait;
     // How Label3 and Label4 reach the screen as they scroll over Label1:
     // one widget drawing the row, not a control of the design.
     forms::StripRow stripRow;
@@ -70,6 +73,9 @@ public:
     static constexpr float kPanelOpenHeight = 4660;
     // The clock at the start of a track.
     static inline const QString kClockReset = QStringLiteral("00:00");
+    // The status while nothing can be heard: no sound server or card answers.
+    static inline const QString kNoOutputText = QStringLiteral("没有可用的声音输出");
+    static constexpr int kOutputWaitMs = 3000;
 
 private:
     std::unique_ptr<MediaDevice> m_mci;
@@ -110,7 +116,9 @@ public:
 
     // True while continuous play is passing over entries it cannot play,
     // one try a turn of the event loop, until one plays or it gives up.
-    bool advancing() const { return m_advance.has_value(); }
+    bool advancing() const { return m_advance.has_value() && !awaitingOutput(); }
+    // True while continuous play waits for a sound output to come back.
+    bool awaitingOutput() const { return outputWait.Enabled(); }
 
     // Saves the playlist soon after each change, off the window's thread.
     PlaylistAutosave& autosave() const { return *m_autosave; }
@@ -123,6 +131,10 @@ private:
 
     QString nowPlayingText() const;
     QString startedText() const;
+    void showPlaying();
+    void showNothingPlays(const QString& status);
+    void triedAndFailed(const QString& path);
+    void awaitOutput();
     bool deviceIsPlayable() const;
     bool deviceStarted() const;
     void showStopped();

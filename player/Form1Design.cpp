@@ -49,6 +49,7 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
       List1(this, QStringLiteral("List1")),
       Timer1(QStringLiteral("Timer1")),
       Timer2(QStringLiteral("Timer2")),
+      outputWait(QStringLiteral("outputWait")),
       caidna(QStringLiteral("caidna"), QStringLiteral("caidan")),
       add(caidna.addItem(QStringLiteral("add"), QStringLiteral("添加"))),
       del(caidna.addItem(QStringLiteral("del"), QStringLiteral("删除"))),
@@ -121,6 +122,8 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
     Timer1.setEnabled(true);
     Timer2.setInterval(1000);
     Timer2.setEnabled(false);
+    outputWait.setInterval(kOutputWaitMs);
+    outputWait.setEnabled(false);
 
     createVolumeSlider();
 
@@ -142,6 +145,10 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
     mci.StatusUpdate = [this] { mci_StatusUpdate(); };
     Timer1.OnTimer = [this] { Timer1_Timer(); };
     Timer2.OnTimer = [this] { Timer2_Timer(); };
+    outputWait.OnTimer = [this] {
+        outputWait.setEnabled(false);
+        if (m_advance) advanceTurn(m_advance->generation);
+    };
     HScroll1.Change = [this] { HScroll1_Change(); };
     List1.MouseDown = [this](int button, int shift, float x, float y) {
         List1_MouseDown(button, shift, x, y);

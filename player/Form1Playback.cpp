@@ -22,6 +22,25 @@ namespace {
 constexpr int kPicksPerEntry = 3;
 }  // namespace
 
+// A try that did not play: without a sound output no entry would, so the
+// advance waits for one; otherwise the entry is passed over.
+void Form1::triedAndFailed(const QString& path) {
+    if (mci.outputMissing())
+        awaitOutput();
+    else
+        passOver(path);
+}
+
+// No sound output (the sound server restarts, or there is none): nothing is
+// wrong with the entries, and no pick is spent on them. The window says so
+// and looks like the stopped player, and the advance tries again every few
+// seconds, until a track plays or a command of the user's ends the wait.
+void Form1::awaitOutput() {
+    --m_advance->picks;
+    showNothingPlays(kNoOutputText);
+    outputWait.setEnabled(true);
+}
+
 void Form1::moveMarker() {
     const float width = Line1.X2() - Line1.X1();
     const qint32 length = mci.Length();
@@ -106,16 +125,27 @@ void Form1::tryRandomEntry() {
     // An entry without a folder plays all the same; only its name cannot be
     // shown, and the status line keeps what it said.
     steps.skip([&] { Label4.setCaption(startedText()); });
-    if (deviceIsPlayable() && !followTrack()) return endAdvance();
-    passOver(path);
+    if (deviceIsPlayable() && !followTrack()) {
+        // After a wait for the sound output the buttons said stopped.
+        showPlaying();
+        return endAdvance();
+    }
+    triedAndFailed(path);
 }
 
-void Form1::endAdvance() { m_advance.reset(); }
+void Form1::endAdvance() {
+    m_advance.reset();
+    outputWait.setEnabled(false);
+}
 
 // Continuous play gives up: nothing is open, and the buttons are those of
 // the stopped player.
 void Form1::stopAdvancing(const QString& status) {
     endAdvance();
+    showNothingPlays(status);
+}
+
+void Form1::showNothingPlays(const QString& status) {
     mci.setCommand(media::kClose);
     const bool pauseHadFocus = Command3.widget()->hasFocus();
     showStopped();

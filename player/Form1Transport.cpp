@@ -25,8 +25,9 @@ QString Form1::nowPlayingText() const { return QStringLiteral("正在播放..") 
 // The status line for the file the device was just told to open and play:
 // its name when it plays, and the truth when it could not be opened.
 QString Form1::startedText() const {
-    return deviceIsPlayable() ? nowPlayingText()
-                              : QStringLiteral("无法播放..") + nam(mci.FileName());
+    if (deviceIsPlayable()) return nowPlayingText();
+    if (mci.outputMissing()) return kNoOutputText;
+    return QStringLiteral("无法播放..") + nam(mci.FileName());
 }
 
 // Nothing plays: the buttons are those of the stopped player, Play offered
@@ -69,6 +70,20 @@ void Form1::Command1_Click() {
     steps.skip([&] { Command2.SetFocus(); });
 }
 
+// A track plays: Pause offered in the shared place, Play not.
+void Form1::showPlaying() {
+    const bool playHadFocus = Command2.widget()->hasFocus();
+    Command2.setEnabled(false);
+    Command3.setVisible(true);
+    Command3.setEnabled(true);
+    Command4.setEnabled(true);
+    Command5.setVisible(false);
+    if (playHadFocus) {
+        errors::Steps steps;
+        steps.skip([&] { Command3.SetFocus(); });
+    }
+}
+
 void Form1::Command2_Click() {
     endAdvance();
     errors::Steps steps;
@@ -94,7 +109,7 @@ void Form1::Command2_Click() {
     if (!deviceStarted()) {
         beginAdvance();
         ++m_advance->picks;
-        passOver(picked);
+        triedAndFailed(picked);
     }
 }
 

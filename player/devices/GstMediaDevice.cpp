@@ -131,6 +131,7 @@ void GstMediaDevice::open() {
     m_open = true;
     m_playing = false;
     m_ended = false;
+    m_outputLost = false;
     m_lastPositionMs = 0;
     m_busNotifier->setEnabled(true);
     m_statusTimer.start();
@@ -151,8 +152,9 @@ int GstMediaDevice::preroll() {
                          : nullptr;
             if (!message) return media::OpenTimeout;
             const GstMessageType type = GST_MESSAGE_TYPE(message);
+            const bool fromOutput = comesFromOutput(message);
             gst_message_unref(message);
-            if (type == GST_MESSAGE_ERROR) return media::NotPlayable;
+            if (type == GST_MESSAGE_ERROR) return fromOutput ? media::NoOutput : media::NotPlayable;
             if (type == GST_MESSAGE_ASYNC_DONE) break;
         }
     }
@@ -161,7 +163,37 @@ int GstMediaDevice::preroll() {
     gint audioStreams = 0;
     g_object_get(m_playbin, "n-audio", &audioStreams, nullptr);
     if (audioStreams <= 0) return media::NotPlayable;
+    if (!reachesOutput()) return media::NoOutput;
     return readLength();
+}
+
+bool GstMediaDevice::comesFromOutput(GstMessage* message) const {
+    GstObject* source = GST_MESSAGE_SRC(message);
+    return source &&
+           (source == GST_OBJECT(m_sink) || gst_object_has_as_ancestor(source, GST_OBJECT(m_sink)));
+}
+
+bool GstMediaDevice::reachesOutput() const {
+    // When no output it knows will open (no sound server, no card), the
+    // automatic sink quietly stands in a fake one that plays into nothing
+    // in real time: the player would show a track playing that nobody
+    // hears.
+    const auto factoryIs = [](GstElement* element, const char* name) {
+        GstElementFactory* factory = gst_element_get_factory(element);
+        return factory && g_strcmp0(GST_OBJECT_NAME(factory), name) == 0;
+    };
+    if (!factoryIs(m_sink, "autoaudiosink") || !GST_IS_BIN(m_sink)) return true;
+    bool reaches = true;
+    GstIterator* children = gst_bin_iterate_elements(GST_BIN(m_sink));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
+        auto* child = GST_ELEMENT(g_value_get_object(&item));
+        if (factoryIs(child, "fakesink") || factoryIs(child, "fakeaudiosink")) reaches = false;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(children);
+    return reaches;
 }
 
 int GstMediaDevice::readLength() {
@@ -194,6 +226,13 @@ qint64 GstMediaDevice::estimatedLengthMs() const {
 
 void GstMediaDevice::play() {
     succeed();
+    if (m_outputLost && !m_ended) {
+        // Lost while paused: there is nothing to go on to.
+        m_ended = true;
+        fail(media::OutputLost, FileName());
+        notifyChange();
+        return;
+    }
     if (m_ended || m_playing) return;
     if (gst_element_set_state(m_playbin, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         m_ended = true;
@@ -221,6 +260,7 @@ void GstMediaDevice::close() {
     m_open = false;
     m_playing = false;
     m_ended = false;
+    m_outputLost = false;
     m_lengthMs = 0;
     m_lastPositionMs = 0;
 }
@@ -245,6 +285,7 @@ bool GstMediaDevice::ensurePipeline() {
                  PlayAudio | PlaySoftVolume, nullptr);
     g_signal_connect(playbin, "element-setup", G_CALLBACK(onElementSetup), nullptr);
     m_playbin = GST_ELEMENT(gst_object_ref_sink(playbin));
+    m_sink = sink;
 
     // Messages are taken on this thread: the bus's descriptor is readable
     // while messages wait, whichever event loop Qt runs.
@@ -281,14 +322,24 @@ void GstMediaDevice::handleMessage(GstMessage* message) {
             notifyChange();
             break;
         case GST_MESSAGE_ERROR:
-            // A stream that breaks off counts as ended, so the player's
-            // end-of-track step moves on instead of waiting for ever.
-            if (!m_ended) {
+            if (m_ended) break;
+            if (comesFromOutput(message)) {
+                // The sound server went away (a restart, a crash). A paused
+                // track keeps its place until it is told to play.
+                m_outputLost = true;
+                if (!m_playing) break;
                 m_ended = true;
                 m_playing = false;
-                fail(media::PlaybackFailed, FileName());
+                fail(media::OutputLost, FileName());
                 notifyChange();
+                break;
             }
+            // A stream that breaks off counts as ended, so the player's
+            // end-of-track step moves on instead of waiting for ever.
+            m_ended = true;
+            m_playing = false;
+            fail(media::PlaybackFailed, FileName());
+            notifyChange();
             break;
         case GST_MESSAGE_DURATION_CHANGED: {
             gint64 ns = -1;

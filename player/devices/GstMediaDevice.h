@@ -33,6 +33,10 @@ typedef struct _GstMessage GstMessage;
 //  - A stream that fails while it plays (its file truncated or unreadable)
 //    counts as ended: Position becomes Length, so the player's end-of-track
 //    step moves on, and the error report says PlaybackFailed.
+//  - Without a sound output (no sound server answers, no card) "open"
+//    fails with NoOutput, even where GStreamer would play into a fake sink.
+//    An output that goes away while a file plays ends it as above, with
+//    OutputLost; while it is paused, at the next "play".
 //  - Bus messages and StatusUpdate run on the thread that made the device
 //    (the UI thread); StatusUpdate goes through errors::dispatch, and its
 //    handler may send any command, "close" and "open" included. It must not
@@ -75,6 +79,8 @@ private:
     bool ensurePipeline();
     int preroll();
     int readLength();
+    bool reachesOutput() const;
+    bool comesFromOutput(GstMessage* message) const;
     qint64 estimatedLengthMs() const;
     void applyOutputLevel();
 
@@ -90,6 +96,7 @@ private:
 
     // Null before the first "open".
     GstElement* m_playbin = nullptr;
+    GstElement* m_sink = nullptr;  // owned by m_playbin
     GstBus* m_bus = nullptr;
     QSocketNotifier* m_busNotifier = nullptr;
     QTimer m_statusTimer;
@@ -98,6 +105,7 @@ private:
     bool m_open = false;
     bool m_playing = false;
     bool m_ended = false;
+    bool m_outputLost = false;
     qint32 m_lengthMs = 0;
     mutable qint32 m_lastPositionMs = 0;
 };

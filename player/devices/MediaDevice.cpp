@@ -18,7 +18,10 @@ void MediaDevice::route(const QString& command) {
     switch (media::parseCommand(command)) {
         case media::Command::Open:
             open();
-            if (isOpen()) ++m_tracksOpened;
+            if (isOpen()) {
+                ++m_tracksOpened;
+                m_outputMissing = false;
+            }
             return;
         case media::Command::Play:
             if (!isOpen()) return fail(media::NotOpen);
@@ -40,6 +43,7 @@ void MediaDevice::route(const QString& command) {
 }
 
 void MediaDevice::fail(int error, const QString& subject) {
+    if (error == media::NoOutput || error == media::OutputLost) m_outputMissing = true;
     m_error = error;
     m_errorMessage = media::errorText(error, subject);
 }

@@ -49,6 +49,10 @@ public:
     // "close" or its end.
     virtual bool isPlaying() const = 0;
 
+    // True from an "open" that found no sound output, or a stream that lost
+    // it, until an "open" succeeds: then no file would be heard, whichever.
+    bool outputMissing() const { return m_outputMissing; }
+
     // How many files "open" has opened so far: it grows with every track
     // started, the same file again included.
     quint32 tracksOpened() const { return m_tracksOpened; }
@@ -79,5 +83,6 @@ private:
     int m_error = 0;
     QString m_errorMessage;
     quint32 m_tracksOpened = 0;
+    bool m_outputMissing = false;
     mutable forms::ChangeNotifier m_changes;
 };

@@ -44,6 +44,10 @@ QString errorText(int error, const QString& subject) {
         case BackendUnavailable:
             text = QStringLiteral("无法启动音频解码");
             break;
+        case NoOutput:
+            return QStringLiteral("没有可用的声音输出");
+        case OutputLost:
+            return QStringLiteral("声音输出中断");
         default:
             text = QStringLiteral("媒体设备错误 %1").arg(error);
             break;

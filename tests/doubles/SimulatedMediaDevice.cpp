@@ -30,6 +30,12 @@ void SimulatedMediaDevice::setCommand(const QString& command) {
 
 void SimulatedMediaDevice::play() {
     succeed();
+    if (m_outputLost && m_positionMs < m_lengthMs) {
+        m_positionMs = m_lengthMs;
+        fail(media::OutputLost, FileName());
+        notifyChange();
+        return;
+    }
     m_playing = m_positionMs < m_lengthMs;
 }
 
@@ -45,7 +51,9 @@ void SimulatedMediaDevice::open() {
     if (m_unplayable.contains(FileName())) return fail(media::NotPlayable, FileName());
     const auto found = m_lengths.constFind(FileName());
     if (found == m_lengths.cend()) return fail(media::FileNotFound, FileName());
+    if (!m_outputAvailable) return fail(media::NoOutput, FileName());
     m_open = true;
+    m_outputLost = false;
     m_playing = false;
     m_lengthMs = *found;
     m_positionMs = 0;
@@ -81,6 +89,17 @@ void SimulatedMediaDevice::advance(qint64 ms) {
             if (handler) errors::dispatch(handler);
         }
     }
+}
+
+void SimulatedMediaDevice::loseOutput() {
+    m_outputAvailable = false;
+    if (!m_open) return;
+    m_outputLost = true;
+    if (!m_playing) return;
+    m_positionMs = m_lengthMs;
+    m_playing = false;
+    fail(media::OutputLost, FileName());
+    notifyChange();
 }
 
 void SimulatedMediaDevice::failPlayback() {

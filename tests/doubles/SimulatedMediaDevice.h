@@ -25,6 +25,10 @@
 //    file and decoding its start (0 unless set).
 //  - failPlayback() makes the open stream break off as the real device sees
 //    it: the track counts as ended, with an error report.
+//  - setOutputAvailable(false) stands for a machine with no sound server:
+//    "open" of a playable file fails with NoOutput. loseOutput() is the
+//    server going away: an open stream that plays ends with OutputLost, a
+//    paused one at its next "play"; setOutputAvailable(true) brings it back.
 //  - log() holds every command received, in order; "open" is logged as
 //    "open <FileName>".
 //  - The stream follows WaveOut's level like the real one; appliedLevel()
@@ -53,6 +57,8 @@ public:
     void setOpenTime(qint64 ms) { m_openTimeMs = ms; }
     qint64 openTime() const { return m_openTimeMs; }
     void failPlayback();
+    void setOutputAvailable(bool available) { m_outputAvailable = available; }
+    void loseOutput();
 
     const QStringList& log() const { return m_log; }
     void clearLog() { m_log.clear(); }
@@ -74,6 +80,8 @@ private:
 
     bool m_open = false;
     bool m_playing = false;
+    bool m_outputAvailable = true;
+    bool m_outputLost = false;
     qint32 m_lengthMs = 0;
     qint32 m_positionMs = 0;
     qint64 m_untilStatusMs = StatusPeriodMs;

@@ -321,3 +321,50 @@ TEST(BrokenEntries, AnEntryWithoutAFolderReachedByTheAdvanceIsPlayedOrPassedOver
         EXPECT_TRUE(rig.lastResort.numbers.empty()) << "no error box";
     }
 }
+
+TEST(BrokenEntries, WithoutASoundOutputPlayWaitsForItAndGoesOnWhenItComesBack) {
+    PlayerRig rig;
+    rig.addEntry(kGood, 60000);
+    rig.addEntry(QStringLiteral("/music/second.ogg"), 60000);
+    rig.play();
+    ASSERT_TRUE(rig.mci->isPlaying());
+
+    // The sound server goes away while a track plays.
+    rig.mci->loseOutput();
+    rig.playSeconds(1);
+    const auto expectWaiting = [&] {
+        EXPECT_TRUE(rig.form->awaitingOutput());
+        expectStoppedWith(rig, QStringLiteral("没有可用的声音输出"));
+    };
+    expectWaiting();
+    // It waits as long as it takes, a try at a time, spending no picks:
+    // nothing is wrong with the entries.
+    for (int i = 0; i < 20; ++i) forms::TimerProbe::fire(rig.form->outputWait);
+    expectWaiting();
+
+    rig.mci->setOutputAvailable(true);
+    forms::TimerProbe::fire(rig.form->outputWait);
+    EXPECT_FALSE(rig.form->awaitingOutput());
+    EXPECT_TRUE(rig.mci->isPlaying());
+    EXPECT_EQ(rig.flags(), TransportFlags::parse("0 11 1 01"));
+    EXPECT_TRUE(rig.status().startsWith(nowPlaying(QString())));
+
+    // A track paused when it goes keeps its place until Resume.
+    rig.pause();
+    rig.mci->loseOutput();
+    rig.playSeconds(3);
+    EXPECT_EQ(rig.status(), kPausedText);
+    rig.resume();
+    rig.playSeconds(1);
+    expectWaiting();
+
+    // Stop ends the wait; Play with no output at all waits again.
+    rig.stop();
+    EXPECT_FALSE(rig.form->awaitingOutput());
+    rig.click(rig.form->Command2);
+    expectWaiting();
+    rig.mci->setOutputAvailable(true);
+    rig.play();
+    EXPECT_TRUE(rig.mci->isPlaying());
+    EXPECT_FALSE(rig.form->awaitingOutput());
+}
