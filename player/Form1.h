@@ -76,6 +76,8 @@ public:
     // The status while nothing can be heard: no sound server or card answers.
     static inline const QString kNoOutputText = QStringLiteral("没有可用的声音输出");
     static constexpr int kOutputWaitMs = 3000;
+    // How long the close waits for the playlist to reach the disk.
+    static constexpr int kExitSaveLimitMs = 1500;
 
 private:
     std::unique_ptr<MediaDevice> m_mci;

@@ -143,28 +143,28 @@ void Form1::Form_Unload(int& Cancel) {
 }
 
 void Form1::savePlaylist() {
-    // The exit writes the list whole; a save of an older copy must not
-    // follow it.
-    m_autosave->stop();
+    // The playlist reaches the disk only the autosave's way; what the store
+    // took in at start (from a damaged file, say) must not follow it.
+    settings::store(kPlaylistApplication).discardPending();
     // A list that was never read from the store (start-up stopped early,
     // or the store could not be read) is not written over it, unless the
     // user has made it theirs.
-    if (!m_playlistRestored && !m_playlistChanged) return;
+    if (!m_playlistRestored && !m_playlistChanged) return m_autosave->stop(0);
 
-    const int n = List1.ListCount();
-    for (int i = 0; i < n; ++i)
-        settings::SaveSetting(kPlaylistApplication, forms::Str(i), kPlaylistKey, List1.List(i));
-    // The count goes last, after every entry it counts.
-    settings::SaveSetting(kPlaylistApplication, kPlaylistCountSection, kPlaylistKey,
-                          forms::Str(List1.ListCount()));
-
-    settings::SettingsStore& store = settings::store(kPlaylistApplication);
-    if (m_playlistChanged) store.replaceUnreadFile();
-    if (!store.sync()) {
-        // Closing for a logout: nobody answers a box now. Standard error
-        // has it at once, and the next start tells the user.
-        if (forms::closingOnSignal()) leaveUnsavedNote(store.error());
-        forms::MsgBox(QStringLiteral("播放列表没有保存：%1").arg(store.error()),
-                      forms::MsgBoxStyle::Exclamation);
+    // The way every save goes, waited for a bounded time: a disk that does
+    // not answer must not keep the program from ending.
+    const PlaylistAutosave::Outcome saved =
+        m_autosave->saveNow(m_playlistChanged, kExitSaveLimitMs);
+    m_autosave->stop(0);
+    if (saved.written) return;
+    const QString message = QStringLiteral("播放列表没有保存：%1").arg(saved.error);
+    if (saved.timedOut) {
+        // Whatever else would tell it needs the same disk.
+        std::fprintf(stderr, "ravelle: %s\n", message.toLocal8Bit().constData());
+        return;
     }
+    // Closing for a logout: nobody answers a box now. Standard error has
+    // it at once, and the next start tells the user.
+    if (forms::closingOnSignal()) leaveUnsavedNote(saved.error);
+    forms::MsgBox(message, forms::MsgBoxStyle::Exclamation);
 }

@@ -10,8 +10,9 @@
 #include "settings/SettingsStore.h"
 
 namespace {
-constexpr auto kStopWait = std::chrono::seconds(10);
-}
+// What a test or a benchmark waits at most for the saves it asked for.
+constexpr int kFlushWaitMs = 10000;
+}  // namespace
 
 // The thread that writes, and what it shares with the window's thread. It
 // holds at most one save waiting: a newer copy of the list replaces an
@@ -63,7 +64,7 @@ struct PlaylistAutosave::Worker {
 PlaylistAutosave::PlaylistAutosave(std::function<QStringList()> entries)
     : m_entries(std::move(entries)), m_worker(std::make_shared<Worker>()) {
     m_timer.setSingleShot(true);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { begin(); });
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { begin(true); });
 }
 
 PlaylistAutosave::~PlaylistAutosave() { stop(); }
@@ -77,16 +78,16 @@ void PlaylistAutosave::changed() {
     m_timer.start(int(std::max<qint64>(0, kIntervalMs - since)));
 }
 
-void PlaylistAutosave::begin() {
-    if (m_stopped) return;
+bool PlaylistAutosave::begin(bool mayReplaceUnread) {
+    if (m_stopped) return false;
     settings::SettingsStore& store = settings::store(kPlaylistApplication);
     // A list the user changed may replace a file that could not be read.
-    store.replaceUnreadFile();
+    if (mayReplaceUnread) store.replaceUnreadFile();
     settings::SettingsStore::WriteTarget target;
     if (!store.prepareWrite(target)) {
         std::lock_guard hold(m_worker->mutex);
         m_worker->lastError = store.error();
-        return;
+        return false;
     }
     m_sinceLastBegun.start();
     ++m_begun;
@@ -100,23 +101,45 @@ void PlaylistAutosave::begin() {
             m_worker->waiting.reset();
             m_worker->lastError =
                 QStringLiteral("保存播放列表失败：%1").arg(QString::fromLocal8Bit(e.what()));
-            return;
+            return false;
         }
     }
     m_worker->wake.notify_one();
+    return true;
+}
+
+bool PlaylistAutosave::waitIdle(int limitMs) {
+    std::unique_lock hold(m_worker->mutex);
+    return m_worker->idle.wait_for(hold, std::chrono::milliseconds(limitMs),
+                                   [&] { return !m_worker->busy && !m_worker->waiting; });
 }
 
 bool PlaylistAutosave::flush() {
     if (m_timer.isActive()) {
         m_timer.stop();
-        begin();
+        begin(true);
     }
-    std::unique_lock hold(m_worker->mutex);
-    return m_worker->idle.wait_for(hold, kStopWait,
-                                   [&] { return !m_worker->busy && !m_worker->waiting; });
+    return waitIdle(kFlushWaitMs);
 }
 
-void PlaylistAutosave::stop() {
+PlaylistAutosave::Outcome PlaylistAutosave::saveNow(bool changedByUser, int limitMs) {
+    m_timer.stop();
+    Outcome outcome;
+    // A newer copy replaces one still waiting; one under way is written
+    // first, and ours after it.
+    if (begin(changedByUser)) {
+        if (!waitIdle(limitMs)) {
+            outcome.timedOut = true;
+            outcome.error = QStringLiteral("磁盘在 %1 秒内没有写完").arg(limitMs / 1000.0);
+            return outcome;
+        }
+    }
+    outcome.error = lastError();
+    outcome.written = outcome.error.isEmpty();
+    return outcome;
+}
+
+void PlaylistAutosave::stop(int limitMs) {
     // Once is enough: a second stop would wait again on a write already
     // left to its thread.
     if (m_stopped) return;
@@ -126,7 +149,8 @@ void PlaylistAutosave::stop() {
     m_worker->waiting.reset();
     m_worker->stopping = true;
     m_worker->wake.notify_one();
-    const bool finished = m_worker->idle.wait_for(hold, kStopWait, [&] { return !m_worker->busy; });
+    const bool finished = m_worker->idle.wait_for(hold, std::chrono::milliseconds(limitMs),
+                                                  [&] { return !m_worker->busy; });
     hold.unlock();
     if (!m_worker->thread.joinable()) return;
     // A write that hangs (a dead network disk) is left to its thread, which

@@ -10,7 +10,9 @@
 // a kill loses nothing the user did: within a second of a change, at most
 // once a second, in the store's own layout and with its atomic replace. The
 // window's thread only takes a copy of the entries; the file is written on
-// a thread of its own. The exit save stays the window's own.
+// a thread of its own. The exit save takes the same way, and is waited for
+// a bounded time only, so a slow or dead disk cannot keep the program from
+// ending.
 class PlaylistAutosave {
 public:
     // entries: the playlist as it is now.
@@ -21,9 +23,21 @@ public:
 
     // The playlist has changed.
     void changed();
+
+    // Saves the playlist as it is now, after any save under way, and waits
+    // at most limitMs for it. changedByUser: the list is the user's own this
+    // run, and may replace a file that could not be read. Empty when it was
+    // written; else why not.
+    struct Outcome {
+        bool written = false;
+        bool timedOut = false;
+        QString error;
+    };
+    Outcome saveNow(bool changedByUser, int limitMs);
+
     // No save from here on: one not yet begun is dropped, and one under way
-    // is waited for, a bounded time.
-    void stop();
+    // is waited for at most limitMs, then left to finish on its own.
+    void stop(int limitMs = kStopWaitMs);
 
     // Waits, a bounded time, until every save asked for so far is written;
     // for measuring and testing. False if one is still under way.
@@ -34,10 +48,12 @@ public:
     QString lastError() const;
 
     static constexpr int kIntervalMs = 1000;
+    static constexpr int kStopWaitMs = 1000;
 
 private:
     struct Worker;
-    void begin();
+    bool begin(bool mayReplaceUnread);
+    bool waitIdle(int limitMs);
 
     std::function<QStringList()> m_entries;
     QTimer m_timer;

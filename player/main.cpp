@@ -26,5 +26,7 @@ int main(int argc, char* argv[]) {
     form.Show();
     // Media keys and the desktop's player controls, once the window is up.
     MprisSession mpris(form);
-    return app.exec();
+    const int status = app.exec();
+    endWithin(kTeardownLimitMs, status);
+    return status;
 }

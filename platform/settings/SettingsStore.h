@@ -62,6 +62,10 @@ public:
     // itself. False, with error() set, when no copy could be made.
     bool keepAside();
 
+    // What was saved is written by other means (writeValues): sync has
+    // nothing left to write, and writes nothing older over it.
+    void discardPending() { m_pending.clear(); }
+
     // Lets sync replace a file that could not be read when the store
     // opened: it is moved aside first, its bytes untouched. Without this,
     // sync refuses to write over it.
