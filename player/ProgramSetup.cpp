@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <chrono>
+#include <cstdio>
 #include <system_error>
 #include <thread>
 
@@ -26,13 +27,18 @@ void setApplicationIdentity() {
     settings::parseAhead();
 }
 
-void endWithin(int milliseconds, int status) {
+void endProcess(int status) {
     try {
-        std::thread([milliseconds, status] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        std::thread([status] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kTeardownLimitMs));
+            std::fflush(nullptr);
             ::_exit(status);
         }).detach();
     } catch (const std::system_error&) {
-        // No thread to spare: the ending goes its ordinary way.
+        // No thread to spare for the bound: the settings are written all
+        // the same.
     }
+    settings::closeAllStores();
+    std::fflush(nullptr);
+    ::_exit(status);
 }

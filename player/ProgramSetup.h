@@ -7,18 +7,22 @@
 // The program's title, and the id of its installed desktop entry.
 inline const QString kProgramName = QStringLiteral("ravelle");
 inline const QString kDesktopEntry = QStringLiteral("org.ravelle.Ravelle");
-// What tearing down may take once the window has closed.
+// What writing the other settings may take once the window has closed.
 constexpr int kTeardownLimitMs = 400;
 
 // Before it: settings Qt reads at start, and the playlist store opened on
 // another thread while Qt sets itself up.
 void prepareProcess();
 
-// Once the window has closed and saved: whatever still runs (a thread
-// waiting on a disk, the sound server or the bus; a destructor waiting on
-// one of them) may hold the process up this long at most, and it then ends
-// with status.
-void endWithin(int milliseconds, int status);
+// Once the window has closed and saved the playlist, the process ends here
+// with status, without tearing anything down. Threads of the player may
+// still wait on a disk, the sound server or the bus, one of them inside
+// Qt's D-Bus while it joins a slow bus; Qt's teardown at exit would wait for
+// them without end, or free what they use under them. Nothing needs tearing
+// down: the kernel closes the connections to the X server, the sound server
+// and the bus. Settings still pending are written first, within
+// kTeardownLimitMs.
+[[noreturn]] void endProcess(int status);
 
 // Right after it: the program's title (message boxes carry it), version
 // and desktop entry; and the store read ahead goes on to be parsed.

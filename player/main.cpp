@@ -26,7 +26,5 @@ int main(int argc, char* argv[]) {
     form.Show();
     // Media keys and the desktop's player controls, once the window is up.
     MprisSession mpris(form);
-    const int status = app.exec();
-    endWithin(kTeardownLimitMs, status);
-    return status;
+    endProcess(app.exec());
 }

@@ -31,10 +31,13 @@ extern "C" void onSignal(int sig) {
     }
 }
 
-// A modal dialog open at that moment (a message box, the Open dialog) runs
-// an event loop of its own that would keep the process alive after the
-// window has closed: each is cancelled, innermost first.
-void endModalDialogs() {
+}  // namespace
+
+bool closingOnSignal() { return closing; }
+
+void closeOverDialogs(QWidget* window) {
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    // Innermost first.
     while (QWidget* modal = QApplication::activeModalWidget()) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
@@ -42,10 +45,8 @@ void endModalDialogs() {
             modal->close();
         if (QApplication::activeModalWidget() == modal) break;  // it would not go
     }
+    if (window) window->close();
 }
-}  // namespace
-
-bool closingOnSignal() { return closing; }
 
 void closeOnSignals(QWidget* window) {
     if (wakeFds[0] < 0 &&
@@ -60,8 +61,7 @@ void closeOnSignals(QWidget* window) {
         while (::read(wakeFds[1], buffer, sizeof buffer) > 0) {
         }
         closing = true;
-        endModalDialogs();
-        if (target) target->close();
+        closeOverDialogs(target);
     });
     // The window's life ends the close; another window may be closed anew.
     QObject::connect(window, &QObject::destroyed, [] {
@@ -72,7 +72,12 @@ void closeOnSignals(QWidget* window) {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &action, nullptr);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction was = {};
+        ::sigaction(sig, nullptr, &was);
+        if (sig == SIGHUP && was.sa_handler == SIG_IGN) continue;
+        ::sigaction(sig, &action, nullptr);
+    }
 }
 
 }  // namespace forms

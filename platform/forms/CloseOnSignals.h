@@ -9,8 +9,14 @@ namespace forms {
 // must not lose what the window saves when it closes. Modal dialogs open at
 // the time are cancelled first, so the process does end, and none opens
 // while the close runs. A second signal during the close is ignored; a
-// third ends the process at once.
+// third ends the process at once. A SIGHUP ignored when the program started
+// (nohup) stays ignored.
 void closeOnSignals(QWidget* window);
+
+// Closes window the ordinary way, cancelling first what is open over it: a
+// modal dialog or a popup menu runs an event loop of its own that would
+// keep the process alive after the window has gone.
+void closeOverDialogs(QWidget* window);
 
 // True from a signal until the window it closed is gone: nobody is there
 // to answer a box, so what would be shown goes to standard error instead.

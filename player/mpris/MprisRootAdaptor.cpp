@@ -5,6 +5,7 @@
 #include "DecodableAudioTypes.h"
 #include "Form1.h"
 #include "ProgramSetup.h"
+#include "forms/CloseOnSignals.h"
 
 MprisRootAdaptor::MprisRootAdaptor(QObject* parent, Form1& form)
     : QDBusAbstractAdaptor(parent), m_form(form) {}
@@ -28,9 +29,8 @@ void MprisRootAdaptor::Raise() {
 }
 
 void MprisRootAdaptor::Quit() {
-    // After the reply has gone, and only as a person could close it: not
-    // while a dialog or a menu holds the window.
-    QTimer::singleShot(0, &m_form, [form = &m_form] {
-        if (form->takesInput()) form->close();
-    });
+    // After the reply has gone. The window closes as at its close button,
+    // a dialog or a menu open over it first cancelled: the desktop was told
+    // the player can always be made to quit.
+    QTimer::singleShot(0, &m_form, [form = &m_form] { forms::closeOverDialogs(form); });
 }

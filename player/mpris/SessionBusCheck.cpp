@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,7 +82,43 @@ std::optional<sockaddr_un> unixSocketOf(const std::string& choice, socklen_t& le
 
 enum class Dial { Answered, Nobody, Silent };
 
-// Connects, says the first line a client says, and waits for any answer.
+void append32(std::string& to, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) to += char((value >> shift) & 0xff);
+}
+
+// The call every client makes first, org.freedesktop.DBus.Hello, as bytes
+// on the wire (little-endian, no body).
+std::string helloCall() {
+    std::string call = {'l', 1, 0, 1};
+    append32(call, 0);  // body length
+    append32(call, 1);  // serial
+    append32(call, 0);  // length of the header fields, filled in below
+    const auto field = [&](char code, char type, const std::string& value) {
+        while (call.size() % 8) call += '\0';
+        call += code;
+        call += '\1';
+        call += type;
+        call += '\0';
+        append32(call, uint32_t(value.size()));
+        call += value;
+        call += '\0';
+    };
+    field(1, 'o', "/org/freedesktop/DBus");
+    field(6, 's', "org.freedesktop.DBus");
+    field(2, 's', "org.freedesktop.DBus");
+    field(3, 's', "Hello");
+    const uint32_t fields = uint32_t(call.size() - 16);
+    for (int i = 0; i < 4; ++i) call[12 + i] = char((fields >> (8 * i)) & 0xff);
+    while (call.size() % 8) call += '\0';
+    return call;
+}
+
+bool sendAll(int fd, const std::string& bytes) {
+    return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+}
+
+// Connects, says what every client says first (who it is, then Hello), and
+// waits for the answers.
 Dial dial(const sockaddr_un& where, socklen_t length, Clock::time_point deadline) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return Dial::Nobody;
@@ -112,10 +149,17 @@ Dial dial(const sockaddr_un& where, socklen_t length, Clock::time_point deadline
         line += hex;
     }
     line += "\r\n";
-    if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) != ssize_t(line.size()))
-        return Dial::Nobody;
+    if (!sendAll(fd, line)) return Dial::Nobody;
     if (!waitFor(fd, POLLIN, deadline)) return Dial::Silent;
-    char answer[64];
+    char answer[256];
+    const ssize_t got = ::recv(fd, answer, sizeof answer, 0);
+    if (got <= 0) return Dial::Nobody;
+    // A bus that wants other credentials still answers.
+    if (got < 3 || std::strncmp(answer, "OK ", 3) != 0) return Dial::Answered;
+
+    // Some hang only once past the greeting.
+    if (!sendAll(fd, "BEGIN\r\n" + helloCall())) return Dial::Nobody;
+    if (!waitFor(fd, POLLIN, deadline)) return Dial::Silent;
     return ::recv(fd, answer, sizeof answer, 0) > 0 ? Dial::Answered : Dial::Nobody;
 }
 

@@ -3,15 +3,18 @@
 # own a name (org.mpris.MediaPlayer2.ravelle, and that with .instance<pid>),
 # and a player whose session bus is missing or dead starts just the same,
 # saying nothing about it; one whose bus takes connections and never answers
-# (a stopped daemon) shows its window at once and says the bus is off.
+# (a stopped daemon) shows its window at once and says the bus is off; one
+# that answers a first look and then hangs (STALLING_BUS) does not keep the
+# player from ending on SIGTERM.
 #
-#   mpris_two_copies.sh PROGRAM [OUTPUT_FOLDER]
+#   mpris_two_copies.sh PROGRAM STALLING_BUS [OUTPUT_FOLDER]
 #
 # Every process it starts is ended on any exit, and every wait has a limit.
 set -uo pipefail
 
-program=${1:?usage: mpris_two_copies.sh PROGRAM [OUTPUT_FOLDER]}
-out=${2:-$PWD/e2e-mpris-names-output}
+program=${1:?usage: mpris_two_copies.sh PROGRAM STALLING_BUS [OUTPUT_FOLDER]}
+stalling_bus=${2:?usage: mpris_two_copies.sh PROGRAM STALLING_BUS [OUTPUT_FOLDER]}
+out=${3:-$PWD/e2e-mpris-names-output}
 # shellcheck source=../../scripts/headless_session.sh
 source "$(dirname "$0")/../../scripts/headless_session.sh"
 
@@ -20,7 +23,7 @@ readonly bus_name=org.mpris.MediaPlayer2.ravelle
 session_require dbus-daemon gdbus xdotool timeout
 [ -x "$program" ] || fail "no player program at '$program'"
 mkdir -p "$out" || fail "cannot make the output folder '$out'"
-rm -f "$out"/{first.log,second.log,no-bus.log,dead-bus.log,silent-bus.log,pulseaudio.log,xvfb.log}
+rm -f "$out"/{first.log,second.log,no-bus.log,dead-bus.log,silent-bus.log,stalling-bus.log,pulseaudio.log,xvfb.log}
 session_start "$out"
 work=$session_dir
 
@@ -105,6 +108,25 @@ grep -q '会话总线' "$out/silent-bus.log" ||
 kill -TERM "$copy"
 wait_exit "$copy" 10 || fail "with a bus that never answers the player did not exit within 10 s"
 kill -CONT "$silent_daemon"
+
+# --- a bus that answers the first look and hangs after ----------------------------
+# The player's own look before Qt is answered; the connection the player then
+# makes in the background hangs, and is still hanging when it is asked to
+# end. Qt's accessibility would wait for the same bus on the window's thread,
+# so the window runs on the offscreen platform here.
+"$stalling_bus" "$work/stalling.sock" "$(sed -n 's/^unix:path=\([^,]*\).*/\1/p' "$work/bus")" &
+session_track $!
+wait_for 5 test -S "$work/stalling.sock" || fail "the stalling bus did not start"
+start_copy stalling-bus DBUS_SESSION_BUS_ADDRESS="unix:path=$work/stalling.sock" \
+    QT_QPA_PLATFORM=offscreen
+copy=$started
+sleep 1
+kill -0 "$copy" 2>/dev/null || fail "with a stalling bus the player ended by itself"
+kill -TERM "$copy"
+wait_exit "$copy" 5 || fail "with a stalling bus the player did not exit within 5 s of SIGTERM"
+wait "$copy"
+status=$?
+[ "$status" = 0 ] || [ "$status" = 143 ] || fail "with a stalling bus the player ended with $status"
 
 echo "PASS: two copies own $bus_name and $bus_name.instance$second; without a bus or with a dead" \
     "one the player starts silently; with one that never answers, at once"

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "PrivateBus.h"
 #include "SessionBusCheck.h"
@@ -51,9 +52,36 @@ public:
         if (listening) EXPECT_EQ(::listen(m_fd, 8), 0);
     }
     ~SilentListener() { ::close(m_fd); }
+    int fd() const { return m_fd; }
 
 private:
     int m_fd = -1;
+};
+
+// A bus that greets every client back and then says nothing more.
+class GreetingOnlyBus {
+public:
+    explicit GreetingOnlyBus(const std::string& path) : m_listener(path) {
+        m_thread = std::thread([this] {
+            const int client = ::accept(m_listener.fd(), nullptr, nullptr);
+            if (client < 0) return;
+            char line[256];
+            if (::read(client, line, sizeof line) > 0)
+                ::write(client, "OK 0123456789abcdef0123456789abcdef\r\n", 37);
+            // Holds the connection until the test ends.
+            ::read(client, line, sizeof line);
+            ::read(client, line, sizeof line);
+            ::close(client);
+        });
+    }
+    ~GreetingOnlyBus() {
+        ::shutdown(m_listener.fd(), SHUT_RDWR);
+        m_thread.join();
+    }
+
+private:
+    SilentListener m_listener;
+    std::thread m_thread;
 };
 
 class SessionBusCheckTest : public ::testing::Test {
@@ -75,6 +103,11 @@ TEST_F(SessionBusCheckTest, ASilentBusIsToldWithinTheLimitAndHiddenFromThisProce
     hideSilentSessionBus(200);
     EXPECT_TRUE(sessionBusDisabled());
     EXPECT_STREQ(std::getenv("DBUS_SESSION_BUS_ADDRESS"), "disabled:");
+
+    // One that greets back and then hangs is no better.
+    GreetingOnlyBus greeting(at("greeting"));
+    EnvironmentValue greetingAddress("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + at("greeting"));
+    EXPECT_EQ(checkSessionBus(200).state, SessionBus::Silent);
 }
 
 TEST_F(SessionBusCheckTest, ABusThatAnswersOrNoneAtAllIsLeftAsItIs) {

@@ -211,3 +211,18 @@ TEST(StoreAtExitDeathTest, ASecondSignalDuringTheCloseIsIgnoredAndAThirdEndsAtOn
         },
         testing::KilledBySignal(SIGTERM), "alive after two");
 }
+
+TEST(StoreAtExitDeathTest, AHangUpIgnoredWhenTheProgramStartedStaysIgnored) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
+            QWidget window;
+            window.show();
+            forms::closeOnSignals(&window);
+            ::raise(SIGHUP);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+            std::_Exit(window.isVisible() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
