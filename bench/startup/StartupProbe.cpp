@@ -3,19 +3,12 @@
 // running the rest of the program (nor its exit save).
 #include <unistd.h>
 
-#include <QApplication>
 #include <QWindow>
 #include <cstdio>
 #include <ctime>
 
 #include "Form1.h"
-#include "ProgramSetup.h"
-#include "devices/GstMediaDevice.h"
-#include "devices/QtFileDialog.h"
-#include "errors/EventDispatch.h"
-#include "forms/CloseOnSignals.h"
-#include "forms/MessageBox.h"
-#include "mpris/MprisSession.h"
+#include "Program.h"
 
 namespace {
 class ExposeProbe : public QObject {
@@ -34,17 +27,9 @@ protected:
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    prepareProcess();
-    QApplication app(argc, argv);
-    setApplicationIdentity();
-    errors::setLastResortHandler(forms::showRuntimeErrorBox);
-
-    Form1 form(std::make_unique<GstMediaDevice>(), std::make_unique<QtFileDialog>());
-    forms::closeOnSignals(&form);
     ExposeProbe probe;
-    form.winId();
-    form.windowHandle()->installEventFilter(&probe);
-    form.Show();
-    MprisSession mpris(form);
-    return app.exec();
+    runProgram(argc, argv, [&probe](Form1& form) {
+        form.winId();
+        form.windowHandle()->installEventFilter(&probe);
+    });
 }
