@@ -18,7 +18,7 @@
 #include "forms/Timer.h"
 #include "hosting/ControlSite.h"
 
-class PlaylistAutosave;
+class SavedPlaylist;
 
 // The player's one window. What it is playing, whether it is paused, the
 // elapsed seconds, the status text, the marker's place and whether the
@@ -122,13 +122,11 @@ public:
     // True while continuous play waits for a sound output to come back.
     bool awaitingOutput() const { return outputWait.Enabled(); }
 
-    // Saves the playlist soon after each change, off the window's thread.
-    PlaylistAutosave& autosave() const { return *m_autosave; }
+    // The playlist as the store keeps it: restored at start, saved soon
+    // after each change and at exit.
+    SavedPlaylist& savedPlaylist() const { return *m_saved; }
 
 private:
-    void restorePlaylist();
-    void reportStore();
-    void savePlaylist();
     void playlistChanged();
 
     QString nowPlayingText() const;
@@ -154,12 +152,9 @@ private:
 
     QString m_componentError;
 
-    // The store's playlist was read whole at start (or there was none);
-    // the user has added or removed entries since.
-    bool m_playlistRestored = false;
-    bool m_playlistChanged = false;
+    std::unique_ptr<SavedPlaylist> m_saved;
+    // The restored list is going in: no change of the user's.
     bool m_restoring = false;
-    std::unique_ptr<PlaylistAutosave> m_autosave;
 
     // The random advance under way: how many picks it has drawn, and the
     // entries it found it cannot play, which it does not open again.

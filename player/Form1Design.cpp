@@ -3,7 +3,7 @@
 #include <QFont>
 
 #include "Form1.h"
-#include "PlaylistAutosave.h"
+#include "SavedPlaylist.h"
 
 namespace {
 const QColor kStripBlue(128, 128, 255);
@@ -130,7 +130,8 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
     setTabOrder({&List1, &Command1, &Command2, &Command3, &Command4, &Command5, &Command6,
                  &HScroll1, &Command7, &Command8});
 
-    m_autosave = std::make_unique<PlaylistAutosave>([this] { return List1.items(); });
+    m_saved = std::make_unique<SavedPlaylist>(
+        [this]() -> const forms::TextList& { return List1.texts(); });
     QObject::connect(&List1.entryChanges(), &forms::ChangeNotifier::changed, this,
                      [this] { playlistChanged(); });
 

@@ -1,5 +1,6 @@
 #include "ProgramSetup.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -8,23 +9,27 @@
 #include <system_error>
 #include <thread>
 
+#include "SavedPlaylist.h"
 #include "settings/SettingsStore.h"
 
 void prepareProcess() {
+    // A playlist of 32,767 entries is read, saved and edited in buffers of
+    // megabytes. Left to itself, the C library raises its threshold for
+    // handing such a buffer back to the system each time one is freed, and
+    // the next ones then stay with the process after use: fixed, every
+    // large buffer goes back when it is freed.
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     // The window repaints a few small strips twenty times a second; sent
     // plainly, such updates cost the X server and the player one wake-up
     // each instead of a shared-memory round trip.
     if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
-    settings::prefetch(QStringLiteral("ravelle"));
+    SavedPlaylist::readAhead();
 }
 
 void setApplicationIdentity() {
     QGuiApplication::setApplicationName(kProgramName);
     QGuiApplication::setApplicationVersion(QStringLiteral("1.3.0.24"));
     QGuiApplication::setDesktopFileName(kDesktopEntry);
-    // The playlist's store, read meanwhile, may now be parsed beside the
-    // window's own setting up.
-    settings::parseAhead();
 }
 
 void endProcess(int status) {

@@ -10,8 +10,8 @@ inline const QString kDesktopEntry = QStringLiteral("org.ravelle.Ravelle");
 // What writing the other settings may take once the window has closed.
 constexpr int kTeardownLimitMs = 400;
 
-// Before it: settings Qt reads at start, and the playlist store opened on
-// another thread while Qt sets itself up.
+// Before it: settings Qt reads at start, and the playlist store read and
+// parsed on another thread while Qt sets itself up.
 void prepareProcess();
 
 // Once the window has closed and saved the playlist, the process ends here
@@ -25,5 +25,5 @@ void prepareProcess();
 [[noreturn]] void endProcess(int status);
 
 // Right after it: the program's title (message boxes carry it), version
-// and desktop entry; and the store read ahead goes on to be parsed.
+// and desktop entry.
 void setApplicationIdentity();

@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "Form1.h"
-#include "PlaylistAutosave.h"
+#include "SavedPlaylist.h"
 #include "devices/GstMediaDevice.h"
 #include "devices/QtFileDialog.h"
 #include "errors/EventDispatch.h"
@@ -55,7 +55,7 @@ struct FullPlaylist {
     // The list back to full, and every save written, outside the timing.
     void refill() {
         form->List1.AddItem(entry(0));
-        form->autosave().flush();
+        form->savedPlaylist().flush();
     }
 };
 
@@ -86,11 +86,10 @@ void SaveBeginsOnTheWindowThread(benchmark::State& state) {
         // for it without timing the wait.
         QElapsedTimer due;
         due.start();
-        const int before = list.form->autosave().savesBegun();
-        while (due.elapsed() < PlaylistAutosave::kIntervalMs - 50)
-            QCoreApplication::processEvents();
+        const int before = list.form->savedPlaylist().savesBegun();
+        while (due.elapsed() < SavedPlaylist::kIntervalMs - 50) QCoreApplication::processEvents();
         state.ResumeTiming();
-        while (list.form->autosave().savesBegun() == before)
+        while (list.form->savedPlaylist().savesBegun() == before)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         state.PauseTiming();
         list.refill();
@@ -107,10 +106,10 @@ void SaveOnItsThread(benchmark::State& state) {
         state.PauseTiming();
         list.form->List1.setListIndex(100);
         errors::dispatch(list.form->del.Click);
-        list.form->autosave().flush();
+        list.form->savedPlaylist().flush();
         list.form->List1.AddItem(entry(0));
         state.ResumeTiming();
-        list.form->autosave().flush();
+        list.form->savedPlaylist().flush();
     }
 }
 BENCHMARK(SaveOnItsThread)->Unit(benchmark::kMillisecond)->Iterations(10);

@@ -26,14 +26,18 @@ void fill(Form1& form) {
 void ExitSave(benchmark::State& state) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    PlayerWindow form;
-    fill(form);
-    int cancel = 0;
-    form.Form_Unload(cancel);  // the first save creates every section
     for (auto _ : state) {
-        // Each save rewrites what the previous one wrote, as a real exit
-        // after a run with the same list would.
-        form.Form_Unload(cancel);
+        state.PauseTiming();
+        auto form = std::make_unique<PlayerWindow>();
+        fill(*form);
+        int cancel = 0;
+        state.ResumeTiming();
+        // Each save after the first rewrites what the one before wrote, as
+        // a real exit after a run with the same list would.
+        form->Form_Unload(cancel);
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
     }
     settings::closeAllStores();
 }

@@ -10,7 +10,7 @@
 namespace forms {
 
 // The entries as one list of texts. A playlist can hold 32,767 of them, so
-// they are kept as plain strings rather than one item object each, and
+// they are kept in one buffer rather than one item object each, and
 // entries appended while the list is hidden reach the view in one batch
 // when it next needs them (start-up restores the whole playlist that way).
 class ListBox::Entries : public QAbstractListModel {
@@ -18,7 +18,7 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(m_texts.size());
+        return parent.isValid() ? 0 : m_announced;
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
@@ -26,50 +26,45 @@ public:
         return m_texts.at(index.row());
     }
 
-    int count() const { return int(m_texts.size() + m_held.size()); }
-    QStringList all() const { return m_held.isEmpty() ? m_texts : m_texts + m_held; }
-    const QString& at(int row) const {
-        return row < m_texts.size() ? m_texts.at(row) : m_held.at(row - m_texts.size());
-    }
-    void append(const QString& text, bool hold) {
-        if (hold) {
-            m_held.append(text);
-            return;
-        }
-        release();
-        insert(int(m_texts.size()), text);
+    const TextList& texts() const { return m_texts; }
+    void append(TextList more, bool hold) {
+        if (m_texts.empty())
+            m_texts = std::move(more);
+        else
+            for (int i = 0; i < more.size(); ++i) m_texts.append(more.utf8(i));
+        if (!hold) release();
     }
     void insert(int row, const QString& text) {
         release();
         beginInsertRows({}, row, row);
         m_texts.insert(row, text);
+        ++m_announced;
         endInsertRows();
     }
     void remove(int row) {
         release();
         beginRemoveRows({}, row, row);
-        m_texts.removeAt(row);
+        m_texts.remove(row);
+        --m_announced;
         endRemoveRows();
     }
     void clear() {
         beginResetModel();
         m_texts.clear();
-        m_held.clear();
+        m_announced = 0;
         endResetModel();
     }
     // Hands the held entries to the view.
     void release() {
-        if (m_held.isEmpty()) return;
-        const int first = int(m_texts.size());
-        beginInsertRows({}, first, first + int(m_held.size()) - 1);
-        m_texts.append(m_held);
-        m_held.clear();
+        if (m_announced == m_texts.size()) return;
+        beginInsertRows({}, m_announced, m_texts.size() - 1);
+        m_announced = m_texts.size();
         endInsertRows();
     }
 
 private:
-    QStringList m_texts;  // what the view knows
-    QStringList m_held;   // appended while hidden, not yet announced
+    TextList m_texts;
+    int m_announced = 0;  // what the view knows; the rest is held
 };
 
 class ListBox::View : public QListView {
@@ -148,12 +143,23 @@ void ListBox::AddItem(const QString& text, int index) {
                                .arg(kMaxEntries)
                                .arg(text));
     if (index == -1) {
-        m_entries->append(text, !Visible());
+        TextList one;
+        one.append(text);
+        m_entries->append(std::move(one), !Visible());
         m_entryChanges.notify();
         return;
     }
     if (index < 0 || index > count) errors::raiseError(errors::InvalidProcedureCall);
     m_entries->insert(index, text);
+    m_entryChanges.notify();
+}
+
+void ListBox::AddItems(TextList texts) {
+    if (texts.empty()) return;
+    if (ListCount() + texts.size() > kMaxEntries)
+        errors::raiseError(errors::OutOfMemory,
+                           QStringLiteral("列表已满：最多只能容纳 %1 项。").arg(kMaxEntries));
+    m_entries->append(std::move(texts), !Visible());
     m_entryChanges.notify();
 }
 
@@ -173,14 +179,14 @@ void ListBox::Clear() {
     m_entryChanges.notify();
 }
 
-int ListBox::ListCount() const { return m_entries->count(); }
+int ListBox::ListCount() const { return m_entries->texts().size(); }
 
-QStringList ListBox::items() const { return m_entries->all(); }
+const TextList& ListBox::texts() const { return m_entries->texts(); }
 
 QString ListBox::List(int index) const {
     if (index < 0) errors::raiseError(errors::InvalidPropertyArrayIndex);
     if (index >= ListCount()) return {};
-    return m_entries->at(index);
+    return m_entries->texts().at(index);
 }
 
 int ListBox::ListIndex() const {
@@ -200,7 +206,7 @@ void ListBox::setListIndex(int index) {
 
 QString ListBox::Text() const {
     const int index = ListIndex();
-    return index < 0 ? QString() : m_entries->at(index);
+    return index < 0 ? QString() : m_entries->texts().at(index);
 }
 
 bool ListBox::Selected(int index) const {

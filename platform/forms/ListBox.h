@@ -6,6 +6,7 @@
 
 #include "forms/Control.h"
 #include "forms/InputCodes.h"
+#include "forms/TextList.h"
 
 namespace forms {
 
@@ -20,13 +21,16 @@ public:
     // Appends an entry, or inserts it before index. A full list refuses with
     // error 7 and keeps what it has; an index outside 0..ListCount is error 5.
     void AddItem(const QString& text, int index = -1);
+    // Appends every text in order, as AddItem would one by one; what does
+    // not fit is error 7, and nothing is added.
+    void AddItems(TextList texts);
     // Removes entry index; an index outside the list is error 5.
     void RemoveItem(int index);
     void Clear();
 
     int ListCount() const;
     // Every entry, in order.
-    QStringList items() const;
+    const TextList& texts() const;
     // Told after an entry is added or removed, or the list cleared.
     ChangeNotifier& entryChanges() const { return m_entryChanges; }
     // Entry index; past the end it reads as empty text, below 0 it is

@@ -7,17 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QStringDecoder>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
-
-#include "settings/AtomicReplace.h"
-#include "settings/ReadAhead.h"
-#include "settings/StoreLeftovers.h"
-#include "settings/StoreLock.h"
-#include "settings/SystemErrorText.h"
+#include <thread>
 
 namespace settings {
 
@@ -46,7 +43,7 @@ QString sideName(const QString& path) {
 
 // A copy aside from an earlier start that holds exactly these bytes, if any:
 // a damaged file that cannot be replaced is met again at every start.
-QString existingCopyOf(const QString& path, const std::string& bytes) {
+QString existingCopyOf(const QString& path, std::string_view bytes) {
     const QFileInfo file(path);
     const QString prefix = file.fileName() + QStringLiteral(".damaged-");
     const QStringList names =
@@ -64,7 +61,7 @@ QString existingCopyOf(const QString& path, const std::string& bytes) {
 
 // Keeps bytes read from the file at path next to it, exactly as they were,
 // once per distinct content; copy names the copy. 0 or errno.
-int keepBytesAside(const QString& path, const std::string& bytes, QString& copy) {
+int keepBytesAside(const QString& path, std::string_view bytes, QString& copy) {
     copy = existingCopyOf(path, bytes);
     if (!copy.isEmpty()) return 0;
     const QString name = sideName(path);
@@ -144,6 +141,15 @@ QString holdForWriting(const QString& path, std::unique_lock<std::timed_mutex>& 
 QString cannotWriteText(const QString& path, const QString& reason) {
     return QStringLiteral("无法写入设置文件 %1：%2").arg(path, reason);
 }
+
+std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+QString fromUtf8(std::string_view text) {
+    // A byte-order mark at the start of a value is a character of it.
+    QStringDecoder decode(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                    QStringConverter::Flag::Stateless);
+    return decode(QByteArrayView(text.data(), qsizetype(text.size())));
+}
 }  // namespace
 
 SettingsStore::SettingsStore(const QString& application)
@@ -168,7 +174,6 @@ QString SettingsStore::filePath(const QString& application) {
 }
 
 void SettingsStore::take(StoreBytes read, std::optional<IniDocument> parsed) {
-    m_readStamp = read.stamp;
     m_readProblem = readProblemText(m_path, read);
     switch (read.outcome) {
         case StoreBytes::Outcome::Absent:
@@ -183,31 +188,23 @@ void SettingsStore::take(StoreBytes read, std::optional<IniDocument> parsed) {
         case StoreBytes::Outcome::Read:
             break;
     }
-    m_original = std::move(read.bytes);
-    if (parsed)
-        m_document = std::move(*parsed);
-    else
-        m_document =
-            IniDocument::parse(QByteArrayView(m_original.data(), qsizetype(m_original.size())));
+    m_document = parsed ? std::move(*parsed) : IniDocument::parse(std::move(read.bytes));
+    m_encodingDamaged = m_document.damage() == IniDocument::Damage::NotUtf8;
     if (m_document.damaged()) keepAside();
 }
 
-bool SettingsStore::keepAside() {
-    if (m_condition == Condition::Damaged || !m_damagedCopy.isEmpty()) return true;
-    m_condition = Condition::Damaged;
-    // What could be read goes into the sound file the next sync writes.
-    m_asideStamp = m_readStamp;
-    m_readStamp = {};
-    m_document.forEach([this](const QString& s, const QString& k, const QString& v) {
-        m_pending.push_back({s, k, v});
-    });
-    return copyAside();
+void SettingsStore::forgetValues() {
+    // Moved out and dropped: assigning an empty document would keep the
+    // memory of the file's text for the next one.
+    IniDocument gone = std::move(m_document);
+    m_document = IniDocument();
 }
 
-bool SettingsStore::copyAside() {
-    const int error = keepBytesAside(m_path, m_original, m_damagedCopy);
-    if (error) {
-        // sync moves the file aside instead, or leaves it.
+bool SettingsStore::keepAside() {
+    if (m_condition == Condition::Damaged) return !m_damagedCopy.isEmpty();
+    m_condition = Condition::Damaged;
+    if (const int error = keepBytesAside(m_path, m_document.bytes(), m_damagedCopy)) {
+        // A write moves the file aside instead, or leaves it.
         m_error =
             QStringLiteral("无法备份损坏的设置文件 %1：%2").arg(m_path, systemErrorText(error));
         return false;
@@ -221,32 +218,28 @@ bool SettingsStore::moveAsideUnreadFile() {
         m_damagedCopy = aside;
     } else if (errno != ENOENT && errno != ENOTDIR) {
         // (With nothing there, there is nothing to keep.)
-        m_error =
-            cannotWrite(QStringLiteral("无法把原文件移到一边：%1").arg(systemErrorText(errno)));
+        m_error = cannotWriteText(
+            m_path, QStringLiteral("无法把原文件移到一边：%1").arg(systemErrorText(errno)));
         return false;
     }
     m_condition = Condition::Sound;
-    m_readStamp = {};
     return true;
-}
-
-QString SettingsStore::cannotWrite(const QString& reason) const {
-    return cannotWriteText(m_path, reason);
 }
 
 QString SettingsStore::get(const QString& section, const QString& key,
                            const QString& fallback) const {
-    const QString* value = m_document.find(section, key);
-    return value ? *value : fallback;
+    const std::optional<std::string> value = m_document.find(utf8(section), utf8(key));
+    return value ? fromUtf8(*value) : fallback;
 }
 
 bool SettingsStore::contains(const QString& section, const QString& key) const {
-    return m_document.find(section, key) != nullptr;
+    return m_document.find(utf8(section), utf8(key)).has_value();
 }
 
 void SettingsStore::save(const QString& section, const QString& key, const QString& value) {
-    m_document.set(section, key, value);
-    m_pending.push_back({section, key, value});
+    Pending pending{utf8(section), utf8(key), utf8(value)};
+    m_document.set(pending.section, pending.key, pending.value);
+    m_pending.push_back(std::move(pending));
 }
 
 bool SettingsStore::prepareWrite(WriteTarget& target) {
@@ -259,7 +252,8 @@ bool SettingsStore::prepareWrite(WriteTarget& target) {
                 m_error = QStringLiteral("设置文件 %1 无法读取，没有覆盖它").arg(m_path);
                 return false;
             }
-            return moveAsideUnreadFile() && prepareWrite(target);
+            if (!moveAsideUnreadFile()) return false;
+            break;
         case Condition::Damaged:
             // No copy could be made at start: the file itself goes aside.
             if (m_damagedCopy.isEmpty() && !moveAsideUnreadFile()) return false;
@@ -268,7 +262,6 @@ bool SettingsStore::prepareWrite(WriteTarget& target) {
             break;
     }
     target.path = m_path;
-    target.keptAside = m_condition == Condition::Damaged ? m_asideStamp : FileStamp{};
     return true;
 }
 
@@ -276,48 +269,19 @@ bool SettingsStore::sync() {
     if (m_pending.empty()) return true;
     WriteTarget target;
     if (!prepareWrite(target)) return false;
-    std::unique_lock turn(writeTurn(), std::defer_lock);
-    StoreLock lock(m_path);
-    if (const QString problem = holdForWriting(m_path, turn, lock); !problem.isEmpty()) {
-        m_error = cannotWrite(problem);
-        return false;
-    }
-
-    // Another program, or a save on another thread, may have written the
-    // file since it was read: merge into what is there now, so its entries
-    // stay.
-    if (m_condition == Condition::Sound && stampOf(m_nativePath) != m_readStamp) {
-        const StoreBytes now = readStoreFile(m_nativePath);
-        if (now.outcome == StoreBytes::Outcome::Read) {
-            IniDocument onDisk =
-                IniDocument::parse(QByteArrayView(now.bytes.data(), qsizetype(now.bytes.size())));
-            if (!onDisk.damaged()) {
-                for (const Value& p : m_pending) onDisk.set(p.section, p.key, p.value);
-                m_document = std::move(onDisk);
-            } else if (const int error = keepBytesAside(m_path, now.bytes, m_damagedCopy)) {
-                // Damaged meanwhile by another program: kept before it goes.
-                m_error = cannotWrite(QStringLiteral("无法备份它：%1").arg(systemErrorText(error)));
-                return false;
-            }
-        }
-    }
-
-    const QByteArray text = m_document.serialize();
-    if (const int error = replaceFile(m_nativePath, text.constData(), size_t(text.size()))) {
-        m_error = cannotWrite(systemErrorText(error));
-        return false;
-    }
-    m_readStamp = stampOf(m_nativePath);
+    const auto values = [this](IniDocument& document) {
+        for (const Pending& p : m_pending) document.set(p.section, p.key, p.value);
+    };
+    if (!write(target, values, &m_error, &m_damagedCopy)) return false;
     m_condition = Condition::Sound;
-    m_original = std::string();
     m_pending.clear();
     m_error.clear();
     return true;
 }
 
-bool SettingsStore::writeValues(const WriteTarget& target, const std::vector<Value>& values,
-                                QString* error) {
-    auto fail = [&](const QString& reason) {
+bool SettingsStore::write(const WriteTarget& target, const Values& values, QString* error,
+                          QString* keptAside) {
+    const auto fail = [&](const QString& reason) {
         if (error) *error = cannotWriteText(target.path, reason);
         return false;
     };
@@ -327,34 +291,103 @@ bool SettingsStore::writeValues(const WriteTarget& target, const std::vector<Val
         return fail(problem);
     const std::string path = native(target.path);
 
+    // Another program, or a save on another thread, may have written the
+    // file since it was read: the values go into what is there now, so its
+    // entries stay.
     IniDocument document;
-    const StoreBytes now = readStoreFile(path);
+    StoreBytes now = readStoreFile(path);
     switch (now.outcome) {
         case StoreBytes::Outcome::Absent:
             break;
-        case StoreBytes::Outcome::Read:
-            document =
-                IniDocument::parse(QByteArrayView(now.bytes.data(), qsizetype(now.bytes.size())));
+        case StoreBytes::Outcome::Read: {
+            document = IniDocument::parse(std::move(now.bytes));
             // Damage is written over only where a copy of it is kept.
-            if (document.damaged() && now.stamp != target.keptAside)
-                return fail(QStringLiteral("文件已被别的程序改坏，没有覆盖它"));
+            QString copy;
+            if (document.damaged()) {
+                if (const int e = keepBytesAside(target.path, document.bytes(), copy))
+                    return fail(QStringLiteral("无法备份它：%1").arg(systemErrorText(e)));
+                if (keptAside) *keptAside = copy;
+            }
             break;
+        }
         default:
             return fail(readProblemText(target.path, now));
     }
-    for (const Value& v : values) document.set(v.section, v.key, v.value);
-    const QByteArray text = document.serialize();
-    if (const int e = replaceFile(path, text.constData(), size_t(text.size())))
-        return fail(systemErrorText(e));
+    values(document);
+    const std::string text = document.serialize();
+    if (const int e = replaceFile(path, text.data(), text.size())) return fail(systemErrorText(e));
+    if (error) error->clear();
     return true;
 }
 
 namespace {
+// A store read and parsed on a thread of its own while the program starts.
+// The thread touches no Qt type: Qt takes the first thread that makes one
+// of its objects for its main thread.
+class ReadAhead {
+public:
+    bool start(std::string path, std::function<void(const IniDocument&)> digest) {
+        try {
+            std::thread([shared = m_shared, path = std::move(path), digest = std::move(digest)] {
+                StoreBytes read = readStoreFile(path);
+                std::optional<IniDocument> document;
+                if (read.outcome == StoreBytes::Outcome::Read) {
+                    try {
+                        document = IniDocument::parse(std::move(read.bytes));
+                        read.bytes = std::string();
+                        if (digest) digest(*document);
+                    } catch (const std::exception&) {
+                        // Out of memory, say: nothing may leave this thread.
+                        // The window's thread reads the file again, under
+                        // its own error handling.
+                        read = StoreBytes{};
+                        read.outcome = StoreBytes::Outcome::Failed;
+                        read.error = ENOMEM;
+                    }
+                }
+                std::lock_guard hold(shared->mutex);
+                shared->read = std::move(read);
+                shared->document = std::move(document);
+                shared->done = true;
+                shared->changed.notify_all();
+            }).detach();
+        } catch (const std::system_error&) {
+            return false;
+        }
+        return true;
+    }
+
+    // Waits a bounded time for the thread. A read that does not end in
+    // time (a hung network file system) comes back as failed with
+    // ETIMEDOUT, and its thread is left to finish into nothing.
+    std::pair<StoreBytes, std::optional<IniDocument>> take() {
+        std::unique_lock hold(m_shared->mutex);
+        if (!m_shared->changed.wait_for(hold, kReadWait, [&] { return m_shared->done; })) {
+            StoreBytes late;
+            late.outcome = StoreBytes::Outcome::Failed;
+            late.error = ETIMEDOUT;
+            return {std::move(late), std::nullopt};
+        }
+        return {std::move(m_shared->read), std::move(m_shared->document)};
+    }
+
+private:
+    static constexpr auto kReadWait = std::chrono::seconds(15);
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool done = false;
+        StoreBytes read;
+        std::optional<IniDocument> document;
+    };
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
+};
+
 // Stores stay open for the run; what is still pending at exit is written
 // when the table goes.
 struct OpenStores {
     QHash<QString, SettingsStore*> byApplication;
-    std::map<QString, std::unique_ptr<ReadAhead>> opening;
+    std::map<QString, ReadAhead> opening;
 
     void closeAll() {
         opening.clear();  // a read under way finishes into nothing
@@ -382,26 +415,22 @@ SettingsStore& store(const QString& application) {
     SettingsStore*& entry = stores.byApplication[application];
     if (entry) return *entry;
     if (auto opening = stores.opening.find(application); opening != stores.opening.end()) {
-        ReadAhead::Result result = opening->second->take();
+        auto [read, document] = opening->second.take();
         stores.opening.erase(opening);
-        entry = new SettingsStore(application, std::move(result.read), std::move(result.document));
+        entry = new SettingsStore(application, std::move(read), std::move(document));
     } else {
         entry = new SettingsStore(application);
     }
     return *entry;
 }
 
-void prefetch(const QString& application) {
+void prefetch(const QString& application, std::function<void(const IniDocument&)> digest) {
     OpenStores& stores = openStores();
     if (stores.byApplication.contains(application) || stores.opening.count(application)) return;
-    auto reading = std::make_unique<ReadAhead>();
+    ReadAhead reading;
     // Without a thread to spare, store() reads the file itself.
-    if (reading->start(native(SettingsStore::filePath(application))))
+    if (reading.start(native(SettingsStore::filePath(application)), std::move(digest)))
         stores.opening.emplace(application, std::move(reading));
-}
-
-void parseAhead() {
-    for (auto& [application, reading] : openStores().opening) reading->parse();
 }
 
 QString GetSetting(const QString& application, const QString& section, const QString& key,

@@ -2,14 +2,19 @@
 
 #include <sys/types.h>
 
+#include <QLockFile>
+#include <QString>
 #include <cstddef>
 #include <string>
 
 namespace settings {
 
-// A settings file read with the C library alone, so that it can run on a
-// thread of its own before the program's Qt objects exist: the bytes come
-// back plain, and whoever takes them parses them later.
+// A settings file on the disk: read safely, replaced atomically, written
+// under its lock, cleared of what an interrupted save left, and the
+// system's reasons said in words.
+//
+// Reading is done with the C library alone, so that it can run on a
+// thread of its own before the program's Qt objects exist.
 
 // No playlist comes near this: 32,767 entries of 4,096-byte paths with
 // their headers are about 135 MB. Anything larger is not a store the
@@ -49,5 +54,47 @@ StoreBytes readStoreFile(const std::string& path, off_t limit = kMaxStoreBytes) 
 
 // The stamp of what is at path now; size -1 when nothing is.
 FileStamp stampOf(const std::string& path) noexcept;
+
+// Puts data at path in one step: it is written to a new file beside it
+// (path followed by ".tmp-" and six random characters), flushed to the
+// disk, then renamed over path. A crash, a kill or a full disk at any point
+// leaves either the old file whole or the new one whole; a failed flush
+// counts as a failed write. A symbolic link at path stays, and the file it
+// leads to is replaced. Returns 0, or the errno of the step that failed
+// (the old file is then as it was, and no temporary file is left).
+int replaceFile(const std::string& path, const char* data, size_t size) noexcept;
+
+// Makes a folder and the folders above it that are missing; 0 or errno.
+int makeFolders(const std::string& path) noexcept;
+
+// What an errno means, said in the interface's language for the failures a
+// settings file meets (a full disk, a read-only file system, a refused
+// permission, a failing disk), and in the system's own words otherwise.
+QString systemErrorText(int error);
+
+// The lock a settings file is written under: the file's name followed by
+// ".lock", as QSettings takes it, holding the writer's process id. A lock
+// whose process has ended is taken over.
+class StoreLock {
+public:
+    explicit StoreLock(const QString& storePath);
+
+    // Takes the lock, waiting a bounded time for another writer.
+    bool take(int waitMs = 10000);
+    // Why the lock could not be taken, in words for the user.
+    QString problem() const { return m_problem; }
+
+private:
+    QString m_path;
+    QLockFile m_lock;
+    QString m_problem;
+};
+
+// Removes what a save cut short left beside the settings file: its new
+// file, never renamed ("<name>.tmp-" and six random characters), and its
+// lock. Names the user may have given copies ("<name>.backup") are never
+// touched. Only when no running copy holds the lock, so a save under way
+// elsewhere keeps its file.
+void removeLeftovers(const QString& storePath);
 
 }  // namespace settings

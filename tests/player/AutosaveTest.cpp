@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerRig.h"
-#include "PlaylistAutosave.h"
+#include "SavedPlaylist.h"
 #include "doubles/SimulatedForm1.h"
 #include "settings/SettingsStore.h"
 
@@ -18,7 +18,7 @@ QStringList onDisk() {
     return list;
 }
 
-void writtenNow(PlayerRig& rig) { ASSERT_TRUE(rig.form->autosave().flush()); }
+void writtenNow(PlayerRig& rig) { ASSERT_TRUE(rig.form->savedPlaylist().flush()); }
 }  // namespace
 
 TEST(Autosave, EveryEditOfThePlaylistReachesTheDiskWithoutAnExit) {
@@ -52,12 +52,12 @@ TEST(Autosave, EditsCloseTogetherShareOneSaveAndTheExitSavesNoOlderList) {
     PlayerRig rig;
     for (int i = 0; i < 50; ++i) rig.form->List1.AddItem(QStringLiteral("/m/%1.mp3").arg(i));
     writtenNow(rig);
-    EXPECT_EQ(rig.form->autosave().savesBegun(), 1);
+    EXPECT_EQ(rig.form->savedPlaylist().savesBegun(), 1);
     EXPECT_EQ(onDisk().size(), 50);
 
     // Within the second after that save, a change waits for the second to end.
     rig.form->List1.RemoveItem(0);
-    EXPECT_EQ(rig.form->autosave().savesBegun(), 1);
+    EXPECT_EQ(rig.form->savedPlaylist().savesBegun(), 1);
     rig.form->close();
     settings::closeAllStores();
     EXPECT_EQ(onDisk().size(), 49) << "the exit writes the list as it ends";
@@ -72,7 +72,7 @@ TEST(Autosave, AStoreKeptAsideAsDamagedIsReplacedByTheFirstSave) {
     QTest::qWait(0);
     ASSERT_EQ(told.seen().size(), 1);
     form.List1.AddItem(QStringLiteral("/m/b.mp3"));
-    ASSERT_TRUE(form.autosave().flush());
+    ASSERT_TRUE(form.savedPlaylist().flush());
     EXPECT_EQ(onDisk(), (QStringList{QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3")}));
     form.close();
 }

@@ -195,7 +195,6 @@ TEST(SettingsStore, APrefetchedStoreIsTheOneTheProgramThenUses) {
     config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
     settings::prefetch(QStringLiteral("ravelle"));
     settings::prefetch(QStringLiteral("ravelle"));
-    settings::parseAhead();  // the application object exists
     EXPECT_EQ(settings::GetSetting(QStringLiteral("ravelle"), QStringLiteral("0"),
                                    QStringLiteral("value")),
               QStringLiteral("/m/a.mp3"));
@@ -228,7 +227,6 @@ TEST(SettingsStore, ADamagedStoreParsedAheadIsKeptAsideAsWell) {
     const QByteArray damaged = "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\nno settings here\n";
     config.writeStore(QStringLiteral("ravelle"), damaged);
     settings::prefetch(QStringLiteral("ravelle"));
-    settings::parseAhead();
     const SettingsStore& store = settings::store(QStringLiteral("ravelle"));
     EXPECT_EQ(store.get(QStringLiteral("0"), QStringLiteral("value")), QStringLiteral("/m/a.mp3"));
     ASSERT_FALSE(store.damagedCopy().isEmpty());

@@ -2,17 +2,17 @@
 // settings, what is written back must read again as the same values.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "settings/IniDocument.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const settings::IniDocument doc = settings::IniDocument::parse(bytes);
-    const QByteArray written = doc.serialize();
-    const settings::IniDocument again = settings::IniDocument::parse(written);
+    const settings::IniDocument doc =
+        settings::IniDocument::parse(std::string(reinterpret_cast<const char*>(data), size));
+    const settings::IniDocument again = settings::IniDocument::parse(doc.serialize());
     if (again.damaged()) std::abort();  // what the store writes, it understands
-    doc.forEach([&](const QString& section, const QString& key, const QString& value) {
-        const QString* back = again.find(section, key);
+    doc.forEach([&](std::string_view section, std::string_view key, const std::string& value) {
+        const std::optional<std::string> back = again.find(section, key);
         if (!back || *back != value) std::abort();
     });
     return 0;
