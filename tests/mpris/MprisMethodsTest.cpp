@@ -201,6 +201,7 @@ TEST(MprisMethods, AFailingHandlerMeetsTheLastResortAndTheCallIsAnswered) {
     const QDBusMessage reply = rig.desktop->call(QStringLiteral("Stop"));
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(rig.lastResort.numbers, std::vector<int>{errors::InvalidProcedureCall});
+    rig.lastResort.numbers.clear();
 }
 
 TEST(MprisMethods, OpenUriRefusesWhatTheOpenDialogCouldNotReturn) {

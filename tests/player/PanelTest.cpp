@@ -97,52 +97,47 @@ TEST_F(PanelTest, TheMenuCannotBeReachedWhileThePanelIsClosed) {
     EXPECT_EQ(form.childAt(QPoint(50, 125)), nullptr) << "nothing of the list under the pointer";
 }
 
-TEST_F(PanelTest, AddAppendsWithoutSelectingPlayingOrSaving) {
+TEST_F(PanelTest, AddDeleteAndDeleteTheOthersTouchOnlyTheList) {
     fill({"/m/a.mp3"});
     form.List1.setSelected(0, true);
+    // Add appends what the dialog returns, a duplicate too; a cancel adds
+    // nothing. Nothing is selected, played or saved on its own account.
     dialog->answer(QStringLiteral("/m/new.mp3"));
     dialog->answer(QStringLiteral("/m/new.mp3"));
     dialog->cancel();
-    form.add_Click();
-    form.add_Click();
-    form.add_Click();
+    for (int i = 0; i < 3; ++i) form.add_Click();
     EXPECT_EQ(entries(form), (QStringList{"/m/a.mp3", "/m/new.mp3", "/m/new.mp3"}));
     EXPECT_EQ(form.List1.ListIndex(), 0);
-    EXPECT_TRUE(device->log().isEmpty()) << "adding plays nothing";
-    EXPECT_TRUE(config.readStore(QStringLiteral("ravelle")).isEmpty()) << "nor saves";
     EXPECT_EQ(dialog->timesShown(), 3);
-}
+    EXPECT_TRUE(device->log().isEmpty()) << "adding plays nothing";
 
-TEST_F(PanelTest, DeleteRemovesOnlyTheSelectedEntry) {
-    fill({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
+    // Delete removes only the selected entry, and nothing with none
+    // selected; delete-the-others keeps only the selected one, and the whole
+    // list with none selected.
     ModalWatcher watcher;
+    device->addFile(QStringLiteral("/m/a.mp3"), 60000);
+    form.List1_DblClick();
+    ASSERT_TRUE(device->isPlaying());
     form.del_Click();
-    EXPECT_EQ(entries(form).size(), 3) << "nothing selected: nothing removed";
-    form.List1.setSelected(1, true);
+    EXPECT_EQ(entries(form), (QStringList{"/m/new.mp3", "/m/new.mp3"}));
+    EXPECT_TRUE(device->isPlaying()) << "deleting the playing entry leaves playback alone";
     form.del_Click();
-    EXPECT_EQ(entries(form), (QStringList{"/m/a.mp3", "/m/c.mp3"}));
+    form.delt_Click();
+    EXPECT_EQ(entries(form).size(), 2);
+    form.List1.AddItem(QStringLiteral("/m/c.mp3"));
+    form.List1.setSelected(2, true);
+    form.delt_Click();
+    EXPECT_EQ(entries(form), QStringList{QStringLiteral("/m/c.mp3")});
     EXPECT_EQ(form.List1.ListIndex(), -1);
     EXPECT_TRUE(watcher.seen().isEmpty()) << "and no message";
-}
 
-TEST_F(PanelTest, DeleteOnAnEmptyListSaysThereIsNothingToDelete) {
-    ModalWatcher watcher;
+    // On an empty list, delete says there is nothing to delete.
+    form.List1.Clear();
     form.del_Click();
     ASSERT_EQ(watcher.seen().size(), 1);
     EXPECT_EQ(watcher.seen()[0].text, QStringLiteral("没有目录可以删除！"));
     EXPECT_EQ(watcher.seen()[0].title, QStringLiteral("ravelle"));
     EXPECT_FALSE(watcher.seen()[0].hasIcon);
-    EXPECT_EQ(form.List1.ListCount(), 0);
-}
-
-TEST_F(PanelTest, DeleteTheOthersKeepsOnlyTheSelectedEntryOrNothingChanges) {
-    fill({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"});
-    form.delt_Click();
-    EXPECT_EQ(entries(form).size(), 3) << "with nothing selected the playlist is kept whole";
-    form.List1.setSelected(2, true);
-    form.delt_Click();
-    EXPECT_EQ(entries(form), QStringList{QStringLiteral("/m/c.mp3")});
-    EXPECT_EQ(form.List1.ListIndex(), -1);
 }
 
 TEST_F(PanelTest, ARightClickThenDeleteRemovesTheEntrySelectedBefore) {
@@ -160,15 +155,4 @@ TEST_F(PanelTest, ARightClickThenDeleteRemovesTheEntrySelectedBefore) {
     });
     rightClick(2);  // the menu runs, and its command with it, inside the press
     EXPECT_EQ(entries(form), (QStringList{"/m/b.mp3", "/m/c.mp3"}));
-}
-
-TEST_F(PanelTest, DeletingThePlayingEntryLeavesPlaybackAlone) {
-    device->addFile(QStringLiteral("/m/a.mp3"), 60000);
-    fill({"/m/a.mp3"});
-    form.List1.setSelected(0, true);
-    form.List1_DblClick();
-    ASSERT_TRUE(device->isPlaying());
-    form.del_Click();
-    EXPECT_EQ(form.List1.ListCount(), 0);
-    EXPECT_TRUE(device->isPlaying());
 }

@@ -93,9 +93,13 @@ public:
         }
     }
 
+    // A message box, or an error that reached the last-resort handler, that
+    // the test did not take out of the record fails it.
     ~PlayerRig() {
         for (const ModalWatcher::Seen& box : boxes.seen())
             ADD_FAILURE() << "unexpected message box: " << box.text.toStdString();
+        for (int number : lastResort.numbers)
+            ADD_FAILURE() << "unexpected runtime error " << number;
     }
 
     // A file the device can play, put on the playlist.

@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "Form1.h"
-#include "Module1.h"
 #include "com/ComponentRegistry.h"
 #include "devices/WaveOut.h"
 #include "doubles/ScriptedFileDialog.h"
@@ -27,14 +26,18 @@ struct Rig {
 };
 }  // namespace
 
-TEST(Volume, StartUpCreatesTheSliderAndSetsTheLevelOnce) {
+TEST(Volume, StartUpCreatesTheSliderAndSetsTheLevelOnceBeforeThePlaylistIsRestored) {
     waveOutSetVolume(0, 0xFFFFFFFF);
-    QSignalSpy levels(&WaveOut::instance(), &WaveOut::volumeChanged);
     Rig rig;
+    rig.config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
     ASSERT_NE(rig.form.vsVolume, nullptr) << rig.form.componentError().toStdString();
+    std::vector<std::pair<quint32, int>> levels;  // level, entries restored by then
+    QObject::connect(&WaveOut::instance(), &WaveOut::volumeChanged, &rig.form,
+                     [&](quint32 word) { levels.emplace_back(word, rig.form.List1.ListCount()); });
     rig.form.Show();
-    ASSERT_EQ(levels.size(), 1);
-    EXPECT_EQ(levels[0][0].toUInt(), 0x4E204E20u);
+    ASSERT_EQ(levels.size(), 1u);
+    EXPECT_EQ(levels[0], std::make_pair(quint32(0x4E204E20), 0));
+    EXPECT_EQ(rig.form.List1.ListCount(), 1);
     EXPECT_EQ(rig.form.vsVolume->get(kValue).toInt32(), 10000);
     EXPECT_FALSE(rig.form.vsVolume->Visible());
 }
@@ -77,17 +80,14 @@ TEST(Volume, ArrowClickStepsByOneAndTheLevelFollowsForLaterStreams) {
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 3, bar->height() / 2));
     EXPECT_EQ(rig.form.HScroll1.Value(), 10001);
     EXPECT_EQ(rig.form.vsVolume->get(kValue).toInt32(), 10001);
-    EXPECT_EQ(WaveOut::instance().volume(), Module1::volumeWord(float(10001.0 / 32767)));
+    // 10001 / 32767 of 65535 is 20002 on each channel.
+    EXPECT_EQ(WaveOut::instance().volume(), 0x4E224E22u);
 
     rig.device->addFile(QStringLiteral("/m/a.wav"), 5000);
     rig.form.List1.AddItem(QStringLiteral("/m/a.wav"));
     rig.form.Command2_Click();
-    EXPECT_EQ(rig.device->appliedLevel(), WaveOut::instance().volume());
-}
-
-TEST(Volume, LevelWordsKeepTheSignedCarryAndRoundTiesToEven) {
-    EXPECT_EQ(Module1::volumeWord(0.0f), 0u);
-    EXPECT_EQ(Module1::volumeWord(1.0f), 0xFFFFFFFFu);
-    EXPECT_EQ(Module1::volumeWord(0.5f), 0x80008000u) << "32767.5 rounds to the even 32768";
-    EXPECT_EQ(Module1::volumeWord(float(16383.0 / 32767)), 0x7FFF7FFFu);
+    EXPECT_EQ(rig.device->appliedLevel(), 0x4E224E22u);
+    // A tie rounds to even: 16384 / 32767 of 65535 is 32767.5, so 32768.
+    rig.form.HScroll1.setValue(16384);
+    EXPECT_EQ(rig.device->appliedLevel(), 0x80008000u) << "the open stream follows";
 }
