@@ -1,5 +1,10 @@
 #include "forms/KeyRepeat.h"
 
+#ifndef RAVELLE_XCB_XKB
+// Built without xcb-xkb: Qt's own marking of repeats is the only filter.
+bool forms::useDetectableKeyRepeat() { return false; }
+#else
+
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -45,3 +50,5 @@ bool useDetectableKeyRepeat() {
 }
 
 }  // namespace forms
+
+#endif  // RAVELLE_XCB_XKB

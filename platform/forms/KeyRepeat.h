@@ -10,8 +10,9 @@ namespace forms {
 // like many presses and releases. XKB's detectable auto-repeat, asked for on
 // the program's own connection, makes the server keep those releases back
 // until the real one. Asked once per process; does nothing on window systems
-// that do not repeat that way (offscreen, Wayland) or without XKB, where Qt's
-// own marking stays the only filter. True when the server agreed.
+// that do not repeat that way (offscreen, Wayland), without XKB, or in a
+// build without xcb-xkb, where Qt's own marking stays the only filter. True
+// when the server agreed.
 bool useDetectableKeyRepeat();
 
 }  // namespace forms

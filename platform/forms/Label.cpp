@@ -2,8 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
-
-#include "forms/StripRow.h"
+#include <utility>
 
 namespace forms {
 
@@ -89,24 +88,30 @@ void Label::setVisible(bool visible) {
     pictureChanged();
 }
 
+void Label::setDrawer(Drawer drawer, bool keepWidget) {
+    m_drawer = std::move(drawer);
+    m_keepWidget = keepWidget && m_drawer;
+    m_widgetSize = widget()->size();
+}
+
 void Label::pictureChanged() {
-    if (m_row) m_row->pictureChanged();
+    if (m_drawer) m_drawer(Change::Picture);
 }
 
 void Label::applyGeometry() {
-    if (!m_isStrip) {
+    if (!m_keepWidget) {
         Control::applyGeometry();
         return pictureChanged();
     }
-    // The row draws the strip where its place says. The label's own widget
-    // only follows a change of size, which changes its picture.
+    // The drawer shows the label where its place says. The label's own
+    // widget only follows a change of size, which changes its picture.
     const QSize size = m_place.pixels().size();
-    if (size != m_stripSize) {
+    if (size != m_widgetSize) {
         Control::applyGeometry();
-        m_stripSize = size;
+        m_widgetSize = size;
         pictureChanged();
     }
-    m_row->placeChanged();
+    m_drawer(Change::Place);
 }
 
 }  // namespace forms

@@ -4,12 +4,11 @@
 #include <QFont>
 #include <QImage>
 #include <QLabel>
+#include <functional>
 
 #include "forms/Control.h"
 
 namespace forms {
-
-class StripRow;
 
 // A caption on a coloured rectangle. It takes no focus and no input.
 // Labels that scroll move twenty times a second, so a label draws itself
@@ -37,22 +36,30 @@ public:
     // pixels, opaque.
     const QImage& picture() const;
 
+    // For whatever draws the label from picture() rather than through its
+    // own widget (a row that scrolls it): told at once when the picture
+    // changes (caption, colours, font, size, Visible, or a move through the
+    // widget) and, with keepWidget, when the label moves. An empty drawer
+    // stops the notices.
+    //
+    // With keepWidget, a move leaves the label's own widget where it was,
+    // beneath what draws it there; the widget still follows a change of
+    // size. Screen readers still find it, with its caption.
+    enum class Change { Picture, Place };
+    using Drawer = std::function<void(Change)>;
+    void setDrawer(Drawer drawer, bool keepWidget);
+
 protected:
     void applyGeometry() override;
 
 private:
-    friend class StripRow;
     class Face;
 
-    // Tells the row that draws this label, if one does, that it looks
-    // different now.
     void pictureChanged();
 
-    // Set while a row draws this label: beneath its strips, or as one of
-    // them where its place says.
-    StripRow* m_row = nullptr;
-    bool m_isStrip = false;
-    QSize m_stripSize;  // its widget's, as last placed
+    Drawer m_drawer;
+    bool m_keepWidget = false;
+    QSize m_widgetSize;  // as last placed, while the widget keeps its place
 };
 
 }  // namespace forms

@@ -1,5 +1,15 @@
 #include "forms/ServerPictures.h"
 
+#ifndef RAVELLE_XCB
+// Built without xcb: no window is reached, and the row repaints through Qt.
+namespace forms {
+ServerPictures::~ServerPictures() = default;
+bool ServerPictures::reaches(const QWindow*) { return false; }
+bool ServerPictures::hold(int, const QImage&) { return false; }
+bool ServerPictures::show(QPoint, QSize, const std::vector<Placed>&) { return false; }
+}  // namespace forms
+#else
+
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -144,3 +154,5 @@ bool ServerPictures::show(QPoint at, QSize size, const std::vector<Placed>& pict
 }
 
 }  // namespace forms
+
+#endif  // RAVELLE_XCB

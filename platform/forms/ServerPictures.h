@@ -21,7 +21,6 @@ public:
     struct Placed {
         int picture;
         QPoint at;
-        bool operator==(const Placed&) const = default;
     };
 
     ServerPictures() = default;
