@@ -48,6 +48,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        m_row.m_picturesChanged = true;  // whatever made Qt paint may have changed them
         QPainter(this).drawImage(0, 0, m_row.composed(devicePixelRatioF()));
     }
 
@@ -203,14 +204,20 @@ bool StripRow::drawOnServer() {
         if (!m_holdLater.isActive()) m_holdLater.start(int(kHoldEveryMs - m_sinceHold.elapsed()));
         return true;
     }
-    // Each picture crosses to the server only when it changed.
-    const qreal ratio = window->devicePixelRatio();
-    for (int i = 0; i <= int(m_strips.size()); ++i)
-        if (!m_server.hold(i, picture(i, ratio))) return false;
-    if (m_picturesChanged) m_sinceHold.start();
-    m_picturesChanged = false;
-    return m_server.show(m_view->mapTo(m_view->window(), QPoint()) * ratio, m_view->size() * ratio,
-                         placed(ratio));
+    // Whatever changes a picture, the window's pixel ratio or the row's
+    // place in it tells the row or has Qt paint it: until then a step only
+    // places the pictures the server holds.
+    if (m_picturesChanged) {
+        m_ratio = window->devicePixelRatio();
+        m_at = m_view->mapTo(m_view->window(), QPoint()) * m_ratio;
+        m_size = m_view->size() * m_ratio;
+        // Each picture crosses to the server only when it changed.
+        for (int i = 0; i <= int(m_strips.size()); ++i)
+            if (!m_server.hold(i, picture(i, m_ratio))) return false;
+        m_sinceHold.start();
+        m_picturesChanged = false;
+    }
+    return m_server.show(m_at, m_size, placed(m_ratio));
 }
 
 }  // namespace forms

@@ -40,6 +40,7 @@ public:
 private:
     class View;
 
+    // A label told that it looks different, or that a strip moved.
     void changed(Label::Change change);
     // Where the row sits on the form, in logical pixels: the form's width,
     // and the strips' height.
@@ -56,6 +57,7 @@ private:
     // Draws the row into this window from now on, if the server can; its
     // exposures then draw the row again.
     bool watch(QWindow* window);
+    // Draws the row before the event loop next sleeps, or has Qt repaint it.
     void drawSoon();
     void drawNow();
     // False when the server cannot draw the row into the window.
@@ -75,10 +77,12 @@ private:
     QElapsedTimer m_sinceHold;
     QTimer m_holdLater;
     bool m_picturesChanged = true;
+    qreal m_ratio = 1;  // the window's, the row's place in it and its size, as held
+    QPoint m_at;
+    QSize m_size;
     bool m_pending = false;     // a drawing waits for the loop to sleep
-    size_t m_movesWaiting = 0;  // moves since
+    size_t m_movesWaiting = 0;  // moves since it was asked for
     QImage m_groundImage;
-    qint64 m_groundKey = 0;
     qint64 m_paletteKey = 0;
     std::vector<ServerPictures::Placed> m_placed;
 };
