@@ -58,8 +58,7 @@ void runProgram(int argc, char* argv[], const std::function<void(Form1&)>& befor
     const QDBusConnection bus = joinSessionBus();
     DesktopApplication desktop(bus);
     if (bus.isConnected() &&
-        desktop::claimOrHandOver(bus, launch.uris, kHandOverLimitMs) ==
-            desktop::Launch::HandedOver)
+        desktop::claimOrHandOver(bus, launch.uris, kHandOverLimitMs) == desktop::Launch::HandedOver)
         endProcess(0);
 
     // The window plays through GStreamer and asks with the desktop's Open

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 
 #include "errors/EventDispatch.h"
 #include "forms/Control.h"
@@ -43,6 +43,7 @@ void Form::Show() {
 void Form::PopupMenu(Menu& menu) { menu.popup(); }
 
 void Form::bringToFront() {
+    if (m_closed) return;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
@@ -88,10 +89,12 @@ void Form::setTabOrder(std::initializer_list<Control*> order) {
 void Form::closeEvent(QCloseEvent* event) {
     int cancel = 0;
     if (Unload) errors::dispatch([&] { Unload(cancel); });
-    if (cancel)
+    if (cancel) {
         event->ignore();
-    else
+    } else {
+        m_closed = true;
         event->accept();
+    }
 }
 
 void Form::showEvent(QShowEvent* event) {

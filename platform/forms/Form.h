@@ -33,8 +33,11 @@ public:
     void Show();
 
     // Brings the window back from the task bar and in front of the others,
-    // as the desktop asks when it hands the program something.
+    // as the desktop asks when it hands the program something. A window
+    // that has closed stays closed: the program is ending.
     void bringToFront();
+    // True once the window has closed (its unload handler ran and let it).
+    bool closed() const { return m_closed; }
 
     // Opens menu as a popup at the pointer (a modal loop until it closes).
     void PopupMenu(Menu& menu);
@@ -70,6 +73,7 @@ private:
     float m_outerHeight;
     int m_frameExtra = 0;
     bool m_loaded = false;
+    bool m_closed = false;
 };
 
 }  // namespace forms

@@ -7,8 +7,8 @@
 
 DesktopApplication::DesktopApplication(const QDBusConnection& bus) : m_bus(bus) {
     new DesktopApplicationAdaptor(this);
-    m_exported = m_bus.registerObject(desktop::kApplicationPath, this,
-                                      QDBusConnection::ExportAdaptors);
+    m_exported =
+        m_bus.registerObject(desktop::kApplicationPath, this, QDBusConnection::ExportAdaptors);
 }
 
 DesktopApplication::~DesktopApplication() {
@@ -26,6 +26,9 @@ void DesktopApplication::whenAttached(std::function<void()> work) {
     QMetaObject::invokeMethod(
         this,
         [this, work = std::move(work)] {
+            // What comes after the window has closed finds the program
+            // ending, and is let go.
+            if (m_form && m_form->closed()) return;
             if (m_form)
                 work();
             else

@@ -60,6 +60,4 @@ QString LaunchArguments::helpText() {
         "      --version  显示版本并退出\n");
 }
 
-QString LaunchArguments::versionText() {
-    return kProgramName + u' ' + kProgramVersion + u'\n';
-}
+QString LaunchArguments::versionText() { return kProgramName + u' ' + kProgramVersion + u'\n'; }

@@ -26,7 +26,8 @@ Launch claimOrHandOver(const QDBusConnection& bus, const QStringList& uris, int 
     request << kApplicationName << kDoNotQueue;
     const QDBusMessage granted = bus.call(request, QDBus::Block, limitMs);
     if (granted.type() != QDBusMessage::ReplyMessage || granted.arguments().isEmpty()) {
-        say(QStringLiteral("会话总线没有回答（%1）；本次运行不交接文件").arg(granted.errorMessage()));
+        say(QStringLiteral("会话总线没有回答（%1）；本次运行不交接文件")
+                .arg(granted.errorMessage()));
         return Launch::OnItsOwn;
     }
     const uint answer = granted.arguments().constFirst().toUInt();

@@ -10,8 +10,8 @@ struct TrackTags {
     QString artist;
     QString album;
     int trackNumber = 0;
-    QByteArray cover;      // the picture's bytes as stored
-    QString coverType;     // its media type, "image/jpeg" say
+    QByteArray cover;   // the picture's bytes as stored
+    QString coverType;  // its media type, "image/jpeg" say
 
     bool operator==(const TrackTags&) const = default;
 };

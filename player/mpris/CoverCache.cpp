@@ -20,12 +20,11 @@ QString CoverCache::urlFor(const QByteArray& picture, const QString& type) {
     if (m_pending.contains(hash)) return {};
     m_pending.insert(hash);
 
-    const QString extension = type == u"image/png" ? QStringLiteral("png")
+    const QString extension = type == u"image/png"   ? QStringLiteral("png")
                               : type == u"image/gif" ? QStringLiteral("gif")
                                                      : QStringLiteral("jpg");
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-        QStringLiteral("/ravelle/covers");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                           QStringLiteral("/ravelle/covers");
     const QString path = folder + u'/' + QString::fromLatin1(hash) + u'.' + extension;
     QPointer<CoverCache> self(this);
     std::thread([self, picture, hash, folder, path] {

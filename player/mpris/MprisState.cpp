@@ -3,8 +3,8 @@
 #include <QDBusObjectPath>
 #include <QUrl>
 
-#include "Form1.h"
 #include "CoverCache.h"
+#include "Form1.h"
 #include "MprisNames.h"
 
 namespace {

@@ -230,10 +230,10 @@ QDBusConnection joinSessionBus() {
     const char* named = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     struct stat info = {};
-    const bool there = (named && *named) ||
-                       (runtime && *runtime &&
-                        ::stat((std::string(runtime) + "/bus").c_str(), &info) == 0 &&
-                        S_ISSOCK(info.st_mode));
+    const bool there =
+        (named && *named) ||
+        (runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &info) == 0 &&
+         S_ISSOCK(info.st_mode));
     if (sessionBusDisabled() || !there) return QDBusConnection(QStringLiteral("no session bus"));
     return QDBusConnection::sessionBus();
 }

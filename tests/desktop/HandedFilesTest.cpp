@@ -51,12 +51,11 @@ struct DesktopRig : PlayerRig {
     // handle it.
     void openOverTheBus(const QStringList& uris) {
         const QDBusConnection other = PrivateBus::instance().connect();
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            desktop::kApplicationName, desktop::kApplicationPath, desktop::kApplicationInterface,
-            QStringLiteral("Open"));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(desktop::kApplicationName, desktop::kApplicationPath,
+                                           desktop::kApplicationInterface, QStringLiteral("Open"));
         call << uris << QVariantMap();
-        EXPECT_EQ(other.call(call, QDBus::BlockWithGui, 5000).type(),
-                  QDBusMessage::ReplyMessage);
+        EXPECT_EQ(other.call(call, QDBus::BlockWithGui, 5000).type(), QDBusMessage::ReplyMessage);
         PrivateBus::instance().disconnect(other);
         QCoreApplication::sendPostedEvents();
     }
@@ -67,7 +66,8 @@ struct DesktopRig : PlayerRig {
 
 TEST(HandedFiles, OpenOverTheBusOpensTheFirstAndAppendsTheOthers) {
     Folder folder;
-    const QString a = folder.make(QStringLiteral("一.wav")), b = folder.make(QStringLiteral("b.ogg")),
+    const QString a = folder.make(QStringLiteral("一.wav")),
+                  b = folder.make(QStringLiteral("b.ogg")),
                   c = folder.make(QStringLiteral("c d.mp3"));
     {
         SCOPED_TRACE("one file: as Open with it chosen");
@@ -103,6 +103,20 @@ TEST(HandedFiles, OpenOverTheBusOpensTheFirstAndAppendsTheOthers) {
     }
 }
 
+TEST(HandedFiles, WhatComesAfterTheWindowClosedLeavesItClosed) {
+    Folder folder;
+    const QString a = folder.make(QStringLiteral("a.wav"));
+    DesktopRig rig;
+    rig.mci->addFile(a, 5000);
+    rig.form->close();
+    rig.openOverTheBus({uriOf(a)});
+    rig.desktop.activate();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(rig.form->isVisible()) << "a window shown again would keep the program alive";
+    EXPECT_FALSE(rig.mci->isOpen());
+    EXPECT_EQ(rig.form->List1.ListCount(), 0);
+}
+
 TEST(HandedFiles, ASecondLaunchFindsTheNameTakenAndHandsItsFilesOver) {
     Folder folder;
     const QString a = folder.make(QStringLiteral("a.mp3"));
@@ -112,9 +126,7 @@ TEST(HandedFiles, ASecondLaunchFindsTheNameTakenAndHandsItsFilesOver) {
     // would in a process of its own, while the window answers.
     const QDBusConnection second = PrivateBus::instance().connect();
     std::atomic<int> launch{-1};
-    std::thread([&] {
-        launch = int(desktop::claimOrHandOver(second, {uriOf(a)}, 5000));
-    }).detach();
+    std::thread([&] { launch = int(desktop::claimOrHandOver(second, {uriOf(a)}, 5000)); }).detach();
     ASSERT_TRUE(QTest::qWaitFor([&] { return launch >= 0; }, 10000));
     EXPECT_EQ(launch, int(desktop::Launch::HandedOver));
     EXPECT_TRUE(QTest::qWaitFor([&] { return rig.mci->isPlaying(); }, 5000));
@@ -151,10 +163,10 @@ TEST(HandedFiles, TheCommandLineGivesAbsoluteUrisAndItsOwnOptions) {
         {QStringLiteral("ravelle"), QStringLiteral("a b.mp3"), QStringLiteral("/m/c.ogg"),
          QStringLiteral("file:///m/d.flac"), QStringLiteral("--"), QStringLiteral("--e.wav")});
     EXPECT_EQ(launch.ask, LaunchArguments::Ask::Run);
-    EXPECT_EQ(launch.uris, (QStringList{uriOf(here + QStringLiteral("/a b.mp3")),
-                                        QStringLiteral("file:///m/c.ogg"),
-                                        QStringLiteral("file:///m/d.flac"),
-                                        uriOf(here + QStringLiteral("/--e.wav"))}));
+    EXPECT_EQ(launch.uris,
+              (QStringList{uriOf(here + QStringLiteral("/a b.mp3")),
+                           QStringLiteral("file:///m/c.ogg"), QStringLiteral("file:///m/d.flac"),
+                           uriOf(here + QStringLiteral("/--e.wav"))}));
     EXPECT_EQ(LaunchArguments::parse({"ravelle", "x.mp3", "--version"}).ask,
               LaunchArguments::Ask::Version);
     const LaunchArguments wrong = LaunchArguments::parse({"ravelle", "--shuffle"});
