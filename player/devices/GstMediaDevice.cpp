@@ -142,7 +142,14 @@ void GstMediaDevice::open() {
 
 int GstMediaDevice::preroll() {
     const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
-    if (change == GST_STATE_CHANGE_FAILURE) return media::NotPlayable;
+    if (change == GST_STATE_CHANGE_FAILURE) {
+        // An output that cannot start at all (its server is gone) says so on
+        // the bus; the file is not to blame then.
+        GstMessage* error = gst_bus_pop_filtered(m_bus, GST_MESSAGE_ERROR);
+        const bool fromOutput = error && comesFromOutput(error);
+        if (error) gst_message_unref(error);
+        return fromOutput ? media::NoOutput : media::NotPlayable;
+    }
     if (change == GST_STATE_CHANGE_ASYNC) {
         const QDeadlineTimer deadline(PrerollLimitMs);
         for (;;) {

@@ -19,7 +19,7 @@ source "$(dirname "$0")/../../scripts/headless_session.sh"
 
 readonly bus_name=org.mpris.MediaPlayer2.ravelle
 
-session_require dbus-daemon gdbus gio parecord sox lame timeout xdotool
+session_require dbus-daemon gdbus gio parecord sox lame convert timeout xdotool
 mkdir -p "$out" || fail "cannot make the output folder '$out'"
 rm -f "$out"/{report.txt,*.wav,pulseaudio.log,xvfb.log}
 session_start "$out"
@@ -45,7 +45,9 @@ export DBUS_SESSION_BUS_ADDRESS
 mkdir -p "$work/music"
 sox -n -r 44100 -c 2 -b 16 "$work/one.wav" synth 20 sine 440 vol 0.8
 sox -n -r 44100 -c 2 -b 16 "$work/two.wav" synth 20 sine 660 vol 0.8
-lame --quiet --tt "一首歌" --ta "某歌手" --tl "某专辑" --tn 3 "$work/one.wav" "$work/music/one.mp3" ||
+convert -size 32x32 xc:red "$work/cover.png" || fail "convert could not make the cover"
+lame --quiet --tt "一首歌" --ta "某歌手" --tl "某专辑" --tn 3 --ti "$work/cover.png" "$work/one.wav" \
+    "$work/music/one.mp3" ||
     fail "lame could not make the test MP3"
 lame --quiet --tt "Second" --ta "Someone" "$work/two.wav" "$work/music/two.mp3"
 
@@ -72,7 +74,7 @@ heard() { awk -v v="$1" 'BEGIN { exit !(v > 0.05) }'; }
 timeout 10 gio open "$work/music/one.mp3" || fail "gio open failed for one.mp3"
 wait_for 15 bash -c "gdbus call --session --dest $bus_name --object-path /org/mpris/MediaPlayer2 \
     --method org.freedesktop.DBus.Properties.Get org.mpris.MediaPlayer2.Player Metadata |
-    grep -q 一首歌" || fail "the player did not start playing one.mp3: $(metadata 2>&1)"
+    grep -q artUrl" || fail "the player did not start playing one.mp3 with its cover: $(metadata 2>&1)"
 first=$(metadata)
 one=$(level one)
 heard "$one" || fail "one.mp3 was not heard (RMS $one)"
@@ -95,7 +97,7 @@ windows=$(xdotool search --onlyvisible --name '^ravelle$' 2>/dev/null | wc -l)
 [ "$windows" = 1 ] || fail "$windows windows named ravelle"
 
 for tag in "xesam:title': <'一首歌'>" "xesam:artist': <\['某歌手'\]>" "xesam:album': <'某专辑'>" \
-    "xesam:trackNumber': <3>"; do
+    "xesam:trackNumber': <3>" "mpris:artUrl': <'file://$XDG_CACHE_HOME/ravelle/covers/"; do
     grep -q "$tag" <<<"$first" || fail "the first track's metadata lacks $tag: $first"
 done
 {
