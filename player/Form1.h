@@ -95,6 +95,7 @@ public:
     // Handlers.
     void Form_Load();
     void Form_Unload(int& Cancel);
+    void Form_OLEDragDrop(const QList<QUrl>& dropped);
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();

@@ -136,6 +136,7 @@ Form1::Form1(std::unique_ptr<MediaDevice> device, std::unique_ptr<FileDialog> di
                      [this] { playlistChanged(); });
 
     Load = [this] { Form_Load(); };
+    OLEDragDrop = [this](const QList<QUrl>& dropped) { Form_OLEDragDrop(dropped); };
     Unload = [this](int& cancel) { Form_Unload(cancel); };
     Command1.Click = [this] { Command1_Click(); };
     Command2.Click = [this] { Command2_Click(); };

@@ -1,6 +1,7 @@
 // The playlist panel: the arrow buttons that grow and shrink the window to
 // show or cut off the list, and the popup menu that edits it.
 #include "Form1.h"
+#include "HandedFiles.h"
 #include "forms/MessageBox.h"
 
 void Form1::List1_MouseDown(int Button, int Shift, float X, float Y) {
@@ -61,4 +62,11 @@ void Form1::Command8_Click() {
     Command7.SetFocus();
     setHeight(kPanelClosedHeight);
     List1.setVisible(false);
+}
+
+// Files dropped on the window are added as 添加 adds them, the audio files
+// of a dropped folder with them; the list need not be open.
+void Form1::Form_OLEDragDrop(const QList<QUrl>& dropped) {
+    handed::collectDropped(dropped, this,
+                           [this](const QStringList& files) { handed::append(*this, files); });
 }

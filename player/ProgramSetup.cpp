@@ -28,7 +28,7 @@ void prepareProcess() {
 
 void setApplicationIdentity() {
     QGuiApplication::setApplicationName(kProgramName);
-    QGuiApplication::setApplicationVersion(QStringLiteral("1.3.0.24"));
+    QGuiApplication::setApplicationVersion(kProgramVersion);
     QGuiApplication::setDesktopFileName(kDesktopEntry);
 }
 

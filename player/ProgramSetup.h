@@ -7,6 +7,7 @@
 // The program's title, and the id of its installed desktop entry.
 inline const QString kProgramName = QStringLiteral("ravelle");
 inline const QString kDesktopEntry = QStringLiteral("org.ravelle.Ravelle");
+inline const QString kProgramVersion = QStringLiteral(RAVELLE_VERSION);
 // What writing the other settings may take once the window has closed.
 constexpr int kTeardownLimitMs = 400;
 

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
 
 #include "errors/EventDispatch.h"
 #include "forms/Control.h"
@@ -14,6 +18,7 @@ Form::Form(const QString& name, float clientWidth, float clientHeight)
     : m_clientWidth(clientWidth), m_outerHeight(clientHeight) {
     setObjectName(name);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAcceptDrops(true);
     applyHeight();
 }
 
@@ -37,6 +42,36 @@ void Form::Show() {
 
 void Form::PopupMenu(Menu& menu) { menu.popup(); }
 
+void Form::bringToFront() {
+    if (m_closed) return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+namespace {
+// The local files and folders a drag carries; nothing else is taken.
+QList<QUrl> localUrls(const QMimeData* data) {
+    QList<QUrl> local;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) local << url;
+    return local;
+}
+}  // namespace
+
+void Form::dragEnterEvent(QDragEnterEvent* event) {
+    if (OLEDragDrop && !localUrls(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void Form::dropEvent(QDropEvent* event) {
+    const QList<QUrl> dropped = localUrls(event->mimeData());
+    if (!OLEDragDrop || dropped.isEmpty()) return;
+    event->acceptProposedAction();
+    errors::dispatch([&] { OLEDragDrop(dropped); });
+}
+
 bool Form::takesInput() const {
     if (QApplication::activePopupWidget()) return false;
     const QWidget* modal = QApplication::activeModalWidget();
@@ -54,15 +89,20 @@ void Form::setTabOrder(std::initializer_list<Control*> order) {
 void Form::closeEvent(QCloseEvent* event) {
     int cancel = 0;
     if (Unload) errors::dispatch([&] { Unload(cancel); });
-    if (cancel)
+    if (cancel) {
         event->ignore();
-    else
+    } else {
+        m_closed = true;
         event->accept();
+    }
 }
 
 void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     moveEvent(nullptr);
+    // On Wayland the toolkit draws the frame itself, once the window is
+    // made, and the window is never moved: look again when that is done.
+    QTimer::singleShot(0, this, [this] { moveEvent(nullptr); });
 }
 
 void Form::moveEvent(QMoveEvent* event) {

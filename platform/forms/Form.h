@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QList>
+#include <QUrl>
 #include <QWidget>
 #include <functional>
 #include <initializer_list>
@@ -30,6 +32,13 @@ public:
     // Runs Load once, then shows the window.
     void Show();
 
+    // Brings the window back from the task bar and in front of the others,
+    // as the desktop asks when it hands the program something. A window
+    // that has closed stays closed: the program is ending.
+    void bringToFront();
+    // True once the window has closed (its unload handler ran and let it).
+    bool closed() const { return m_closed; }
+
     // Opens menu as a popup at the pointer (a modal loop until it closes).
     void PopupMenu(Menu& menu);
 
@@ -41,6 +50,8 @@ public:
     void setTabOrder(std::initializer_list<Control*> order);
 
     std::function<void()> Load;
+    // Files or folders dropped on the window (local ones, in order).
+    std::function<void(const QList<QUrl>& dropped)> OLEDragDrop;
     // Cancel: set it to non-zero to keep the window open.
     std::function<void(int& cancel)> Unload;
 
@@ -50,6 +61,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -60,6 +73,7 @@ private:
     float m_outerHeight;
     int m_frameExtra = 0;
     bool m_loaded = false;
+    bool m_closed = false;
 };
 
 }  // namespace forms

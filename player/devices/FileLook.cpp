@@ -40,6 +40,12 @@ FileLook lookAt(const QString& path) {
     return look;
 }
 
+FileLook lookAtEntry(const QString& path) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) return FileLook::Missing;
+    return S_ISREG(status.st_mode) ? FileLook::MayPlay : FileLook::NotAFile;
+}
+
 struct FileLooker::Stuck {
     std::atomic<int> threads{0};
 };

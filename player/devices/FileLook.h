@@ -22,6 +22,10 @@ enum class FileLook {
 // FIFO put in its place since it was looked at is never waited on.
 FileLook lookAt(const QString& path);
 
+// Only whether something is there and is a regular file (Missing,
+// NotAFile or MayPlay): what a file handed in must be before it is added.
+FileLook lookAtEntry(const QString& path);
+
 // Looks at files on a thread of its own. A file system that stops
 // answering (a network share whose server is gone) holds up that thread,
 // never the caller: the caller waits at most its limit and gets NoAnswer,

@@ -133,6 +133,8 @@ void GstMediaDevice::open() {
     m_ended = false;
     m_outputLost = false;
     m_lastPositionMs = 0;
+    m_tags = {};
+    readTags();
     m_busNotifier->setEnabled(true);
     m_statusTimer.start();
     succeed();
@@ -140,7 +142,14 @@ void GstMediaDevice::open() {
 
 int GstMediaDevice::preroll() {
     const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
-    if (change == GST_STATE_CHANGE_FAILURE) return media::NotPlayable;
+    if (change == GST_STATE_CHANGE_FAILURE) {
+        // An output that cannot start at all (its server is gone) says so on
+        // the bus; the file is not to blame then.
+        GstMessage* error = gst_bus_pop_filtered(m_bus, GST_MESSAGE_ERROR);
+        const bool fromOutput = error && comesFromOutput(error);
+        if (error) gst_message_unref(error);
+        return fromOutput ? media::NoOutput : media::NotPlayable;
+    }
     if (change == GST_STATE_CHANGE_ASYNC) {
         const QDeadlineTimer deadline(PrerollLimitMs);
         for (;;) {
@@ -206,6 +215,46 @@ int GstMediaDevice::readLength() {
         m_lengthMs = qint32(qMin<qint64>(estimate, std::numeric_limits<qint32>::max()));
     }
     return m_lengthMs > 0 ? media::NoError : media::ZeroLength;
+}
+
+namespace {
+QString tagText(const GstTagList* tags, const char* tag) {
+    gchar* value = nullptr;
+    if (!gst_tag_list_get_string(tags, tag, &value)) return {};
+    const QString text = QString::fromUtf8(value).trimmed();
+    g_free(value);
+    return text;
+}
+}  // namespace
+
+bool GstMediaDevice::readTags() {
+    GstTagList* tags = nullptr;
+    g_signal_emit_by_name(m_playbin, "get-audio-tags", 0, &tags);
+    if (!tags) return false;
+    TrackTags read;
+    read.title = tagText(tags, GST_TAG_TITLE);
+    read.artist = tagText(tags, GST_TAG_ARTIST);
+    read.album = tagText(tags, GST_TAG_ALBUM);
+    guint track = 0;
+    if (gst_tag_list_get_uint(tags, GST_TAG_TRACK_NUMBER, &track)) read.trackNumber = int(track);
+    GstSample* picture = nullptr;
+    if (gst_tag_list_get_sample(tags, GST_TAG_IMAGE, &picture) ||
+        gst_tag_list_get_sample(tags, GST_TAG_PREVIEW_IMAGE, &picture)) {
+        GstBuffer* buffer = gst_sample_get_buffer(picture);
+        GstMapInfo map;
+        if (buffer && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            read.cover = QByteArray(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
+            gst_buffer_unmap(buffer, &map);
+        }
+        if (const GstCaps* caps = gst_sample_get_caps(picture); caps && gst_caps_get_size(caps))
+            read.coverType =
+                QString::fromUtf8(gst_structure_get_name(gst_caps_get_structure(caps, 0)));
+        gst_sample_unref(picture);
+    }
+    gst_tag_list_unref(tags);
+    if (read == m_tags) return false;
+    m_tags = read;
+    return true;
 }
 
 qint64 GstMediaDevice::estimatedLengthMs() const {
@@ -340,6 +389,11 @@ void GstMediaDevice::handleMessage(GstMessage* message) {
             m_playing = false;
             fail(media::PlaybackFailed, FileName());
             notifyChange();
+            break;
+        case GST_MESSAGE_TAG:
+            // A stream may name itself only once it plays (a radio stream's
+            // title, tags after the first frames).
+            if (readTags()) notifyChange();
             break;
         case GST_MESSAGE_DURATION_CHANGED: {
             gint64 ns = -1;

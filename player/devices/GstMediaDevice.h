@@ -56,6 +56,7 @@ public:
     qint32 Position() const override;
 
     bool isOpen() const override { return m_open; }
+    TrackTags tags() const override { return m_open ? m_tags : TrackTags(); }
     bool isPlaying() const override { return m_open && m_playing; }
 
     // How long "open" waits for the decoder to get ready.
@@ -82,6 +83,8 @@ private:
     bool reachesOutput() const;
     bool comesFromOutput(GstMessage* message) const;
     qint64 estimatedLengthMs() const;
+    // The stream's tags as playbin has gathered them; true if they changed.
+    bool readTags();
     void applyOutputLevel();
 
     void drainBus();
@@ -107,5 +110,6 @@ private:
     bool m_ended = false;
     bool m_outputLost = false;
     qint32 m_lengthMs = 0;
+    TrackTags m_tags;
     mutable qint32 m_lastPositionMs = 0;
 };

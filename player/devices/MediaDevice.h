@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <functional>
 
+#include "TrackTags.h"
 #include "forms/ChangeNotifier.h"
 
 // The media device the player drives with text commands. The contract the
@@ -52,6 +53,11 @@ public:
     // True from an "open" that found no sound output, or a stream that lost
     // it, until an "open" succeeds: then no file would be heard, whichever.
     bool outputMissing() const { return m_outputMissing; }
+
+    // What the open file says of itself; empty while none is open. Known
+    // when "open" returns; a file may tell more while it plays, which
+    // changes() reports.
+    virtual TrackTags tags() const { return {}; }
 
     // How many files "open" has opened so far: it grows with every track
     // started, the same file again included.

@@ -8,7 +8,7 @@
 #include "MprisRootAdaptor.h"
 
 MprisObject::MprisObject(Form1& form, const QDBusConnection& bus)
-    : m_form(form), m_bus(bus), m_published(MprisState::of(form)) {
+    : m_form(form), m_bus(bus), m_published(MprisState::of(form, &m_covers)) {
     new MprisRootAdaptor(this, form);
     new MprisPlayerAdaptor(this, form);
 
@@ -19,6 +19,7 @@ MprisObject::MprisObject(Form1& form, const QDBusConnection& bus)
                                         &form.Label4, &form.HScroll1};
     for (const forms::Control* carrier : carriers) watch(carrier->changes());
     watch(form.mci.changes());
+    connect(&m_covers, &CoverCache::written, this, &MprisObject::carrierChanged);
 
     m_registered = m_bus.registerObject(mpris::kObjectPath, this, QDBusConnection::ExportAdaptors);
 }
@@ -37,7 +38,7 @@ void MprisObject::carrierChanged() {
 
 void MprisObject::publish() {
     m_publishPending = false;
-    const MprisState now = MprisState::of(m_form);
+    const MprisState now = MprisState::of(m_form, &m_covers);
     const QVariantMap changed = now.changedSince(m_published);
     m_published = now;
     if (changed.isEmpty() || !m_registered) return;

@@ -4,6 +4,7 @@
 #include <QDBusContext>
 #include <QObject>
 
+#include "CoverCache.h"
 #include "MprisState.h"
 
 class Form1;
@@ -23,6 +24,8 @@ public:
     ~MprisObject() override;
 
     bool registered() const { return m_registered; }
+    // Where the covers of the tracks are put for the desktop to show.
+    CoverCache& covers() { return m_covers; }
 
 private:
     void carrierChanged();
@@ -30,6 +33,7 @@ private:
 
     Form1& m_form;
     QDBusConnection m_bus;
+    CoverCache m_covers;
     MprisState m_published;
     bool m_publishPending = false;
     bool m_registered = false;

@@ -8,6 +8,7 @@
 
 #include "Form1.h"
 #include "MprisNames.h"
+#include "MprisObject.h"
 #include "MprisState.h"
 #include "errors/EventDispatch.h"
 
@@ -16,7 +17,10 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(QObject* parent, Form1& form)
 
 QString MprisPlayerAdaptor::playbackStatus() const { return MprisState::of(m_form).playbackStatus; }
 
-QVariantMap MprisPlayerAdaptor::metadata() const { return MprisState::of(m_form).metadata(); }
+QVariantMap MprisPlayerAdaptor::metadata() const {
+    auto* object = qobject_cast<MprisObject*>(parent());
+    return MprisState::of(m_form, object ? &object->covers() : nullptr).metadata();
+}
 
 double MprisPlayerAdaptor::volume() const { return MprisState::of(m_form).volume; }
 

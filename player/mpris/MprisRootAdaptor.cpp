@@ -21,12 +21,7 @@ QStringList MprisRootAdaptor::supportedMimeTypes() const {
     return *m_mimeTypes;
 }
 
-void MprisRootAdaptor::Raise() {
-    m_form.setWindowState(m_form.windowState() & ~Qt::WindowMinimized);
-    m_form.show();
-    m_form.raise();
-    m_form.activateWindow();
-}
+void MprisRootAdaptor::Raise() { m_form.bringToFront(); }
 
 void MprisRootAdaptor::Quit() {
     // After the reply has gone. The window closes as at its close button,

@@ -3,15 +3,10 @@
 #include "BusNameClaim.h"
 #include "MprisNames.h"
 #include "MprisObject.h"
-#include "SessionBusLink.h"
 
-MprisSession::MprisSession(Form1& form) : m_form(form) {
-    auto* link = new SessionBusLink(this);
-    connect(link, &SessionBusLink::connected, this, &MprisSession::attach);
-    link->start();
+MprisSession::MprisSession(Form1& form, const QDBusConnection& bus) : m_form(form) {
+    if (bus.isConnected()) attach(bus);
 }
-
-MprisSession::MprisSession(Form1& form, const QDBusConnection& bus) : m_form(form) { attach(bus); }
 
 MprisSession::~MprisSession() = default;
 

@@ -14,10 +14,7 @@ class BusNameClaim;
 class MprisSession : public QObject {
     Q_OBJECT
 public:
-    // On the session bus, joined and named without the window waiting for
-    // either; without a session bus the player simply has none.
-    explicit MprisSession(Form1& form);
-    // On a bus already connected.
+    // On a bus already connected; on one that is not, nothing.
     MprisSession(Form1& form, const QDBusConnection& bus);
     ~MprisSession() override;
 

@@ -3,6 +3,7 @@
 #include <QDBusObjectPath>
 #include <QUrl>
 
+#include "CoverCache.h"
 #include "Form1.h"
 #include "MprisNames.h"
 
@@ -24,7 +25,7 @@ QString titleOf(const Form1& form, const QString& path) {
 }
 }  // namespace
 
-MprisState MprisState::of(const Form1& form) {
+MprisState MprisState::of(const Form1& form, CoverCache* covers) {
     MprisState state;
     state.playbackStatus = statusOf(form);
     state.canPlay = offered(form.Command2) || offered(form.Command5);
@@ -36,7 +37,12 @@ MprisState MprisState::of(const Form1& form) {
         const QString path = mci.FileName();
         state.trackPath = mpris::trackPath(mci.tracksOpened());
         state.url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-        state.title = titleOf(form, path);
+        const TrackTags tags = mci.tags();
+        state.title = tags.title.isEmpty() ? titleOf(form, path) : tags.title;
+        state.artist = tags.artist;
+        state.album = tags.album;
+        state.trackNumber = tags.trackNumber;
+        if (covers) state.artUrl = covers->urlFor(tags.cover, tags.coverType);
         state.lengthUs = qint64(mci.Length()) * 1000;
     }
     return state;
@@ -52,6 +58,10 @@ QVariantMap MprisState::metadata() const {
         {QStringLiteral("xesam:title"), title},
     };
     if (lengthUs > 0) map.insert(QStringLiteral("mpris:length"), QVariant::fromValue(lengthUs));
+    if (!artist.isEmpty()) map.insert(QStringLiteral("xesam:artist"), QStringList{artist});
+    if (!album.isEmpty()) map.insert(QStringLiteral("xesam:album"), album);
+    if (trackNumber > 0) map.insert(QStringLiteral("xesam:trackNumber"), trackNumber);
+    if (!artUrl.isEmpty()) map.insert(QStringLiteral("mpris:artUrl"), artUrl);
     return map;
 }
 
@@ -64,7 +74,8 @@ QVariantMap MprisState::changedSince(const MprisState& before) const {
     if (canGoNext != before.canGoNext) changed.insert(QStringLiteral("CanGoNext"), canGoNext);
     if (volume != before.volume) changed.insert(QStringLiteral("Volume"), volume);
     if (trackPath != before.trackPath || url != before.url || title != before.title ||
-        lengthUs != before.lengthUs)
+        artist != before.artist || album != before.album || trackNumber != before.trackNumber ||
+        artUrl != before.artUrl || lengthUs != before.lengthUs)
         changed.insert(QStringLiteral("Metadata"), metadata());
     return changed;
 }

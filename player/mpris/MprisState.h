@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariantMap>
 
+class CoverCache;
 class Form1;
 
 // What the desktop's player controls see of the window at one moment,
@@ -12,7 +13,9 @@ class Form1;
 //    sounds, "Paused" while Resume can be used, "Stopped" otherwise.
 //  - CanPlay: Play or Resume can be used; CanPause: Pause; CanGoNext: Play.
 //  - Metadata: the open file (an id that is new with every track started,
-//    its URI, the name the status line shows, its length), or no track.
+//    its URI, its length, and the title, artist, album, track number and
+//    cover it carries; the name the status line shows as the title when it
+//    carries none), or no track.
 //  - Volume: HScroll1's value over its full scale.
 struct MprisState {
     QString playbackStatus;
@@ -24,9 +27,14 @@ struct MprisState {
     QString trackPath;
     QString url;
     QString title;
+    QString artist;
+    QString album;
+    int trackNumber = 0;
+    QString artUrl;
     qint64 lengthUs = 0;
 
-    static MprisState of(const Form1& form);
+    // covers: where the track's cover picture is on the disk, if it has one.
+    static MprisState of(const Form1& form, CoverCache* covers = nullptr);
 
     // The Player interface's Metadata value.
     QVariantMap metadata() const;

@@ -223,3 +223,17 @@ bool sessionBusDisabled() {
     const char* named = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     return named && std::strncmp(named, "disabled:", 9) == 0;
 }
+
+QDBusConnection joinSessionBus() {
+    // The bus library looks in the same two places; without either it would
+    // try to start a bus of its own.
+    const char* named = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat info = {};
+    const bool there =
+        (named && *named) ||
+        (runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &info) == 0 &&
+         S_ISSOCK(info.st_mode));
+    if (sessionBusDisabled() || !there) return QDBusConnection(QStringLiteral("no session bus"));
+    return QDBusConnection::sessionBus();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <string>
 
 // Whether the session bus answers at all, asked before the application
@@ -37,3 +38,8 @@ void hideSilentSessionBus(int limitMs = 500);
 
 // True when the session bus was hidden, or named "disabled:" by the session.
 bool sessionBusDisabled();
+
+// The session bus the program joins on the window's thread, once the look
+// above found it answering; not connected when there is none to join (none
+// named and no socket where the bus library looks, or one hidden).
+QDBusConnection joinSessionBus();

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <dlfcn.h>
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include "com/Resources.h"
 
@@ -13,6 +16,24 @@ inline const QString kRavelleFile = QStringLiteral(RAVELLE_PATH);
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A description the build compiles (type library, resource script,
+// picture), relative to the source tree: its statements, one a line, with
+// comments and blank lines dropped and runs of spaces made one.
+inline QStringList descriptionLines(const QString& relativePath) {
+    QStringList lines;
+    for (const QString& line :
+         QString::fromUtf8(fileBytes(QStringLiteral(SOURCE_DIR "/") + relativePath)).split(u'\n'))
+        if (const QString s = line.simplified(); !s.isEmpty() && !s.startsWith(u'#')) lines << s;
+    return lines;
+}
+
+// Really mapped in this process, not just remembered by the platform.
+inline bool mapped(const QString& path) {
+    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
+    if (handle) dlclose(handle);
+    return handle != nullptr;
 }
 
 // The resource section of the built slider library and its TYPELIB 1, or

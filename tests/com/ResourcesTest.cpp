@@ -1,12 +1,10 @@
 // The resources of the built files, read from the files without loading
-// them: the slider's type library, interface identifiers, toolbox picture
-// and version record, the player's version record, and the slider's four
-// entry points.
-#include <dlfcn.h>
+// them: each carries exactly what its resource script names, the slider
+// exports its four entry points and nothing else, and the resources take
+// no memory once the file is loaded.
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QSet>
 
 #include "BuiltFiles.h"
 #include "com/BitmapResource.h"
@@ -17,104 +15,98 @@
 using namespace com;
 
 namespace {
-bool mapped(const QString& path) {
-    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
-    if (handle) dlclose(handle);
-    return handle != nullptr;
+// A version record in the words of a resource script's version block.
+QStringList described(const VersionRecord& v) {
+    QStringList out{
+        QStringLiteral("fileversion ") + VersionRecord::versionText(v.fileVersion),
+        QStringLiteral("productversion ") + VersionRecord::versionText(v.productVersion),
+        QStringLiteral("translation %1 %2")
+            .arg(QString::number(v.language, 16).rightJustified(4, u'0').toUpper(),
+                 QString::number(v.codePage, 16).rightJustified(4, u'0').toUpper())};
+    for (const auto& [key, value] : v.strings)
+        out << QStringLiteral("value %1 \"%2\"").arg(key, value);
+    return out;
 }
 
-VersionRecord versionOf(const ResourceTable& table) {
-    const Resource* r = table.find(ResourceType::Version, 1);
-    if (!r) {
-        ADD_FAILURE() << "no VERSION 1";
-        return {};
+// A picture against its description: the palette's colours in order, each
+// named by a letter, then the rows in those letters.
+void expectPictureAsDescribed(const QByteArray& data, const QStringList& description) {
+    QString letters;
+    QList<QRgb> palette;
+    QStringList rows, seen;
+    for (const QString& line : description) {
+        const QStringList w = line.split(u' ');
+        if (w[0] == u"colour") letters += w[1], palette << (0xFF000000u | w[2].toUInt(nullptr, 16));
+        if (w[0] == u"row") rows << w[1];
     }
     QString error;
-    auto record = decodeVersionRecord(r->data, &error);
-    if (!record) ADD_FAILURE() << error.toStdString();
-    return record.value_or(VersionRecord{});
+    const auto image = decodeBitmap(data, &error);
+    ASSERT_TRUE(image) << error.toStdString();
+    EXPECT_EQ(image->colorTable(), palette);
+    for (int y = 0; y < image->height(); ++y) {
+        seen << QString();
+        for (int x = 0; x < image->width(); ++x) seen.last() += letters.at(image->pixelIndex(x, y));
+    }
+    EXPECT_EQ(seen, rows);
+    // Four bits a pixel, rows padded to four bytes.
+    EXPECT_EQ(data.size(), 40 + 4 * palette.size() + rows.size() * ((rows[0].size() + 7) / 8 * 4));
 }
 }  // namespace
 
-TEST(BuiltResources, SliderCarriesItsResourcesWithoutBeingLoaded) {
-    QString error;
-    const auto table = readResources(kQuilletFile, &error);
-    ASSERT_TRUE(table) << error.toStdString();
-    EXPECT_FALSE(mapped(kQuilletFile)) << "reading resources must not load the library";
+TEST(BuiltResources, EachFileCarriesExactlyWhatItsScriptNames) {
+    for (const auto& [file, folder, script] : {std::tuple{kQuilletFile, "slider/", "quillet.rc"},
+                                               std::tuple{kRavelleFile, "player/", "ravelle.rc"}}) {
+        SCOPED_TRACE(script);
+        QString error;
+        const auto table = readResources(file, &error);
+        ASSERT_TRUE(table) << error.toStdString();
+        EXPECT_FALSE(mapped(file)) << "reading resources must not load the file";
+        QStringList carried, named;
+        for (const Resource& r : table->entries)
+            carried << r.typeText() + u' ' + QString::number(r.id);
 
-    QStringList listed;
-    for (const Resource& r : table->entries) listed << r.typeText() + u' ' + QString::number(r.id);
-    listed.sort();
-    EXPECT_EQ(listed, QStringList({"BITMAP 30000", "TYPELIB 1", "VERSION 1", "_IID_NEWHSCROLLBAR 1",
-                                   "_SRCIID_NEWHSCROLLBAR 1"}));
-
-    const Resource* iid = table->find(u"_IID_NEWHSCROLLBAR", 1);
-    const Resource* srcIid = table->find(u"_SRCIID_NEWHSCROLLBAR", 1);
-    ASSERT_TRUE(iid && srcIid);
-    // A 32-bit length 16, then the identifier.
-    EXPECT_EQ(iid->data.left(4), QByteArray("\x10\0\0\0", 4));
-    EXPECT_EQ(decodeGuidResource(iid->data, &error),
-              Guid::parse("{4BC2321E-C8F0-11D3-86B8-52544C9974A0}"));
-    EXPECT_EQ(decodeGuidResource(srcIid->data, &error),
-              Guid::parse("{4BC23220-C8F0-11D3-86B8-52544C9974A0}"));
+        const QStringList lines = descriptionLines(QString::fromLatin1(folder) + script);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            // TYPE NUMBER KIND [ARGUMENT]
+            const QStringList w = lines[i].split(u' ');
+            named << w[0] + u' ' + w[1];
+            const qsizetype at = carried.indexOf(named.last());
+            if (at < 0) continue;
+            const QByteArray& data = table->entries[at].data;
+            if (w[2] == u"guid") {
+                EXPECT_EQ(data.left(4), QByteArray("\x10\0\0\0", 4)) << "a length, 16";
+                EXPECT_EQ(decodeGuidResource(data, &error), Guid::fromString(w[3]));
+            } else if (w[2] == u"picture") {
+                expectPictureAsDescribed(data,
+                                         descriptionLines(QString::fromLatin1(folder) + w[3]));
+            } else if (w[2] == u"version") {
+                const qsizetype end = lines.indexOf(QStringLiteral("end"), i);
+                const auto record = decodeVersionRecord(data, &error);
+                ASSERT_TRUE(record) << error.toStdString();
+                EXPECT_EQ(described(*record), lines.mid(i + 1, end - i - 1));
+                i = end;
+            }
+        }
+        carried.sort();
+        named.sort();
+        EXPECT_EQ(carried, named);
+    }
 }
 
-TEST(BuiltResources, ToolboxPictureIsSixteenByFifteenInSixteenColours) {
-    const ResourceTable table = quilletResources();
-    const Resource* bitmap = table.find(ResourceType::Bitmap, 30000);
-    ASSERT_TRUE(bitmap);
-    QString error;
-    const auto image = decodeBitmap(bitmap->data, &error);
-    ASSERT_TRUE(image) << error.toStdString();
-    EXPECT_EQ(image->size(), QSize(16, 15));
-    EXPECT_EQ(image->colorCount(), 16);
-    EXPECT_EQ(bitmap->data.size(), 40 + 16 * 4 + 15 * 8) << "4 bits a pixel, rows of 8 bytes";
-    // A picture, not a blank: more than one colour is used.
-    QSet<int> used;
-    for (int y = 0; y < 15; ++y)
-        for (int x = 0; x < 16; ++x) used.insert(image->pixelIndex(x, y));
-    EXPECT_GE(used.size(), 4);
-}
-
-TEST(BuiltResources, VersionRecordsHoldTheirValues) {
-    const VersionRecord slider = versionOf(quilletResources());
-    EXPECT_EQ(slider.fileVersion, (VersionRecord::Version{1, 0, 0, 0}));
-    EXPECT_EQ(slider.productVersion, (VersionRecord::Version{1, 0, 0, 0}));
-    EXPECT_EQ(slider.language, 0x0804);
-    EXPECT_EQ(slider.codePage, 0x04B0);
-    EXPECT_EQ(slider.value(u"FileVersion"), QStringLiteral("1.00"));
-    EXPECT_EQ(slider.value(u"ProductVersion"), QStringLiteral("1.00"));
-    EXPECT_EQ(slider.value(u"ProductName"), QStringLiteral("工程1"));
-    EXPECT_EQ(slider.value(u"InternalName"), QStringLiteral("quillet"));
-    EXPECT_EQ(slider.value(u"OriginalFilename"), QStringLiteral("quillet.ocx"));
-    EXPECT_TRUE(slider.has(u"OLESelfRegister")) << "marks the file as registering itself";
-    EXPECT_EQ(slider.value(u"OLESelfRegister"), QString());
-
-    QString error;
-    const auto player = readResources(kRavelleFile, &error);
-    ASSERT_TRUE(player) << error.toStdString();
-    const VersionRecord program = versionOf(*player);
-    EXPECT_EQ(program.fileVersion, (VersionRecord::Version{1, 3, 0, 24}));
-    EXPECT_EQ(program.productVersion, (VersionRecord::Version{1, 3, 0, 24}));
-    EXPECT_EQ(program.language, 0x0804);
-    EXPECT_EQ(program.codePage, 0x04B0);
-    EXPECT_EQ(program.value(u"FileVersion"), QStringLiteral("1.03.0024"));
-    EXPECT_EQ(program.value(u"ProductName"), QStringLiteral("ravelle"));
-    EXPECT_EQ(program.value(u"InternalName"), QStringLiteral("ravelle"));
-    EXPECT_FALSE(program.has(u"OLESelfRegister")) << "the player registers nothing";
-}
-
-TEST(BuiltResources, SliderExportsExactlyItsFourEntryPoints) {
+TEST(BuiltResources, SliderExportsItsFourEntryPointsAndKeepsResourcesOutOfMemory) {
     QString error;
     const auto elf = ElfFile::open(kQuilletFile, &error);
     ASSERT_TRUE(elf) << error.toStdString();
+    const ElfFile::Section* section = elf->section(u".rsrc");
+    ASSERT_TRUE(section);
+    EXPECT_EQ(section->flags & 0x2 /* SHF_ALLOC */, 0u);
+
     auto exports = elf->exportedSymbols(&error);
     ASSERT_TRUE(exports) << error.toStdString();
     exports->sort();
     const QStringList four{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
                            "DllUnregisterServer"};
     EXPECT_EQ(*exports, four);
-
     // The same as the system's own reader sees it.
     QProcess nm;
     nm.start(QStringLiteral("nm"), {"-D", "--defined-only", "--format=just-symbols", kQuilletFile});
@@ -123,13 +115,4 @@ TEST(BuiltResources, SliderExportsExactlyItsFourEntryPoints) {
         QString::fromUtf8(nm.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     seen.sort();
     EXPECT_EQ(seen, four);
-}
-
-TEST(BuiltResources, ResourceSectionTakesNoMemoryWhenLoaded) {
-    QString error;
-    const auto elf = ElfFile::open(kQuilletFile, &error);
-    ASSERT_TRUE(elf);
-    const ElfFile::Section* section = elf->section(u".rsrc");
-    ASSERT_TRUE(section);
-    EXPECT_EQ(section->flags & 0x2 /* SHF_ALLOC */, 0u);
 }

@@ -4,18 +4,14 @@
 // their entries.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 
-#include "com/ComponentLibrary.h"
-#include "com/ComponentRegistry.h"
+#include "SliderComponent.h"
 #include "com/CreateObject.h"
 #include "support/TempConfig.h"
 
 namespace {
-const QString kLibrary = QStringLiteral(QUILLET_PATH);
 const QString kGoodClass = QStringLiteral("{4BC2321F-C8F0-11D3-86B8-52544C9974A0}");
 const QString kGone = QStringLiteral("{0BADC1A5-0000-0000-0000-000000000001}");
 const QString kNotALibrary = QStringLiteral("{0BADC1A5-0000-0000-0000-000000000002}");
@@ -37,19 +33,10 @@ ToolRun regcomp(const QString& option) {
             QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
 }
 
-QStringList registryKeys() {
-    QStringList keys = QSettings(com::registry::filePath(), QSettings::IniFormat).allKeys();
-    keys.sort();
-    return keys;
-}
-
 class StaleRegistration : public testing::Test {
 protected:
     void SetUp() override {
-        QString reason;
-        com::ComponentLibrary* slider = com::ComponentLibrary::load(kLibrary, &reason);
-        ASSERT_TRUE(slider) << reason.toStdString();
-        ASSERT_EQ(slider->registerServer(), com::hr::Ok);
+        ASSERT_EQ(load().registerServer(), com::hr::Ok);
         com::freeUnusedLibraries();
         goodOnly = registryKeys();
 
@@ -61,7 +48,7 @@ protected:
         ASSERT_TRUE(text.open(QIODevice::WriteOnly));
         text.write("not a library\n");
         text.close();
-        QSettings file(com::registry::filePath(), QSettings::IniFormat);
+        QSettings file = registryFile();
         file.setValue("CLSID.0BADC1A5-0000-0000-0000-000000000001/ProgID", "Old.Thing");
         file.setValue("CLSID.0BADC1A5-0000-0000-0000-000000000001/InprocServer", gone);
         file.setValue("CLSID.0BADC1A5-0000-0000-0000-000000000001/TypeLib",
@@ -87,7 +74,7 @@ protected:
 };
 }  // namespace
 
-TEST_F(StaleRegistration, CheckNamesTheStaleClassesAndTheirFilesAndChangesNothing) {
+TEST_F(StaleRegistration, CheckNamesTheStaleClassesAndPruneRemovesExactlyThem) {
     const QStringList before = registryKeys();
     const ToolRun check = regcomp(QStringLiteral("--check"));
     EXPECT_EQ(check.status, 1) << check.out.toStdString();
@@ -95,15 +82,12 @@ TEST_F(StaleRegistration, CheckNamesTheStaleClassesAndTheirFilesAndChangesNothin
          {kGone, QStringLiteral("Old.Thing"), gone, kNotALibrary, notALibrary})
         EXPECT_TRUE(check.out.contains(named)) << named.toStdString() << check.out.toStdString();
     EXPECT_FALSE(check.out.contains(kGoodClass)) << check.out.toStdString();
-    EXPECT_EQ(registryKeys(), before);
-}
+    EXPECT_EQ(registryKeys(), before) << "a check changes nothing";
 
-TEST_F(StaleRegistration, PruneRemovesExactlyTheStaleEntries) {
     const ToolRun prune = regcomp(QStringLiteral("--prune"));
     EXPECT_EQ(prune.status, 0) << prune.out.toStdString();
     EXPECT_TRUE(prune.out.contains(gone)) << prune.out.toStdString();
     EXPECT_EQ(registryKeys(), goodOnly) << "the slider's class, type library and interfaces stay";
-
     const ToolRun again = regcomp(QStringLiteral("--check"));
     EXPECT_EQ(again.status, 0) << again.out.toStdString();
     EXPECT_EQ(regcomp(QStringLiteral("--prune")).status, 0) << "nothing left to prune";
@@ -113,14 +97,14 @@ TEST_F(StaleRegistration, PruneRemovesExactlyTheStaleEntries) {
 TEST_F(StaleRegistration, PruneKeepsATypeLibraryAGoodClassStillNames) {
     // The stale class shares its type library with one that still works.
     {
-        QSettings file(com::registry::filePath(), QSettings::IniFormat);
+        QSettings file = registryFile();
         file.setValue("CLSID.0BADC1A5-0000-0000-0000-000000000001/TypeLib",
                       "{4BC231B8-C8F0-11D3-86B8-52544C9974A0}");
         file.setValue("CLSID.0BADC1A5-0000-0000-0000-000000000001/Version", "2.0");
         file.setValue("TypeLib.4BC231B8-C8F0-11D3-86B8-52544C9974A0/2.0/Path", gone);
     }
     ASSERT_EQ(regcomp(QStringLiteral("--prune")).status, 0);
-    const QSettings file(com::registry::filePath(), QSettings::IniFormat);
+    const QSettings file = registryFile();
     EXPECT_EQ(file.value("TypeLib.4BC231B8-C8F0-11D3-86B8-52544C9974A0/2.0/Path").toString(), gone);
     EXPECT_TRUE(file.contains("Interface.4BC2321E-C8F0-11D3-86B8-52544C9974A0/Name"));
     EXPECT_FALSE(file.contains("CLSID.0BADC1A5-0000-0000-0000-000000000001/InprocServer"));

@@ -1,23 +1,17 @@
 // Values crossing a dispatch call convert by the automation rules: ties to
-// even, overflow as error 6, text that is no number as error 13.
+// even, overflow as error 6, text that is no number as error 13. A host's
+// property bag compares them the same way against a property's default.
 #include <gtest/gtest.h>
 
+#include "SliderComponent.h"
 #include "com/Conversions.h"
-#include "com/Guid.h"
 #include "com/Variant.h"
-#include "errors/RuntimeError.h"
+#include "hosting/PropertyBag.h"
 
 using com::Variant;
 
 namespace {
-int errorOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const errors::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+int errorOf(const std::function<void()>& step) { return failureOf(step).number; }
 }  // namespace
 
 TEST(Variant, NumbersRoundTiesToEvenAndOverflowIsError6) {
@@ -54,11 +48,20 @@ TEST(Variant, ByReferenceIntegersWriteThrough) {
     EXPECT_EQ(Variant(int32_t(5)).refInt16(), nullptr);
 }
 
+TEST(PropertyBag, AValueAtItsDefaultIsNotKeptEvenWhenWrittenBack) {
+    hosting::PropertyBag bag;
+    bag.WriteProperty(QStringLiteral("Max"), Variant(int32_t(100)), Variant(int32_t(32767)));
+    bag.WriteProperty(QStringLiteral("Min"), Variant(int16_t(0)), Variant(int32_t(0)));
+    EXPECT_EQ(bag.names(), QStringList{QStringLiteral("Max")}) << "0 as int16 is the default 0";
+    bag.WriteProperty(QStringLiteral("Max"), Variant(32767.0), Variant(int32_t(32767)));
+    EXPECT_TRUE(bag.isEmpty());
+    EXPECT_EQ(bag.ReadProperty(QStringLiteral("Max"), Variant(int32_t(32767))).toInt32(), 32767);
+}
+
 TEST(Guid, ParsesAndPrintsBothForms) {
-    constexpr com::Guid fixed = com::Guid::parse("{4BC2321F-C8F0-11D3-86B8-52544C9974A0}");
-    EXPECT_EQ(fixed.toString(), QStringLiteral("{4BC2321F-C8F0-11D3-86B8-52544C9974A0}"));
-    EXPECT_EQ(com::Guid::fromString(u"4bc2321f-c8f0-11d3-86b8-52544c9974a0"), fixed);
+    EXPECT_EQ(kClsid.toString(), QStringLiteral("{4BC2321F-C8F0-11D3-86B8-52544C9974A0}"));
+    EXPECT_EQ(com::Guid::fromString(u"4bc2321f-c8f0-11d3-86b8-52544c9974a0"), kClsid);
     EXPECT_FALSE(com::Guid::fromString(u"{4BC2321F-C8F0-11D3-86B8-52544C9974A0"));
     EXPECT_FALSE(com::Guid::fromString(u"4BC2321F-C8F0-11D3-86B8-52544C9974AZ"));
-    EXPECT_FALSE(com::Guid::fromString(u"工程1.NewHscrollbar"));
+    EXPECT_FALSE(com::Guid::fromString(kProgId));
 }

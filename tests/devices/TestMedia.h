@@ -1,40 +1,67 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
-// Small audio files made on the spot with the machine's own tools (sox,
-// lame, gst-launch-1.0), in a folder that goes away with the object. Each
-// maker returns the file's path, or an empty text when its tool failed.
+// Small audio files made on the spot with GStreamer's own encoders, in a
+// folder that goes away with the object. Each maker returns the file's path,
+// or an empty text when the file could not be made.
 class TestMedia {
 public:
-    TestMedia();
-
-    QString dir() const { return m_dir.path(); }
-
-    // A 44.1 kHz stereo sine tone.
-    QString wav(const QString& name, double seconds);
-    // The same tone as an MP3; withLengthHeader = false leaves out the
-    // header that carries its length, as some encoders do.
-    QString mp3(const QString& name, double seconds, bool withLengthHeader = true);
-    // A tone from audiotestsrc through an encoder chain such as
-    // "vorbisenc ! oggmux", at the given rate.
-    QString encoded(const QString& name, double seconds, const QString& chain, int rate = 44100);
-    // A Standard MIDI File of a short tune lasting the given whole seconds.
-    QString midi(const QString& name, int seconds);
-    // A file holding exactly these bytes.
-    QString bytes(const QString& name, const QByteArray& content);
-
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
+    // A 440 Hz stereo tone of whole tenths of a second through an encoder
+    // chain such as "vorbisenc ! oggmux", at the given rate.
+    QString encoded(const QString& name, double seconds, const QString& chain, int rate = 44100) {
+        QDir().mkpath(QFileInfo(path(name)).path());
+        const QString pipeline =
+            QStringLiteral(
+                "-q audiotestsrc num-buffers=%1 samplesperbuffer=%2 volume=0.5 "
+                "! audio/x-raw,rate=%3,channels=2 ! audioconvert ! %4 ! "
+                "filesink location=\"%5\"")
+                .arg(QString::number(qRound(seconds * 10)), QString::number(rate / 10),
+                     QString::number(rate), chain, path(name));  // 100 ms a buffer
+        return QProcess::execute("gst-launch-1.0", QProcess::splitCommand(pipeline)) == 0
+                   ? path(name)
+                   : QString();
+    }
+    QString wav(const QString& name, double seconds) { return encoded(name, seconds, "wavenc"); }
+    // At a constant bit rate; without the header that carries its length,
+    // as some encoders write it.
+    QString mp3(const QString& name, double seconds, bool withLengthHeader = true) {
+        return encoded(name, seconds,
+                       QStringLiteral("lamemp3enc target=bitrate cbr=true bitrate=128%1")
+                           .arg(withLengthHeader ? " ! xingmux" : ""));
+    }
+    // A Standard MIDI File at 120 beats a minute and 480 ticks a beat: a C
+    // major arpeggio on the piano, two notes a second.
+    QString midi(const QString& name, int seconds) {
+        QByteArray track("\x00\xC0\x00", 3);
+        for (int i = 0; i < seconds * 2; ++i) {
+            const char note = "\x3C\x40\x43\x48"[i % 4];
+            // On at once, off 480 ticks later (0x83 0x60).
+            track += QByteArray("\x00\x90", 2) + note + "\x64\x83\x60\x80" + note + '\0';
+        }
+        track += QByteArray("\x00\xFF\x2F\x00", 4);
+        QByteArray file("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
+        for (int shift : {24, 16, 8, 0}) file += char(track.size() >> shift);
+        return bytes(name, file + track);
+    }
+    // A file holding exactly these bytes.
+    QString bytes(const QString& name, const QByteArray& content) {
+        QFile out(path(name));
+        const bool made = out.open(QIODevice::WriteOnly) && out.write(content) == content.size();
+        return made ? path(name) : QString();
+    }
     // What a file holds, or nothing when it cannot be read.
-    static QByteArray contents(const QString& file);
-    // An ID3v2 tag of `size` bytes of padding, as taggers put before an MP3.
-    static QByteArray id3Tag(quint32 size);
+    static QByteArray contents(const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
 
 private:
-    static bool run(const QString& program, const QStringList& arguments);
-
     QTemporaryDir m_dir;
 };

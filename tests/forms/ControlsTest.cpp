@@ -3,7 +3,6 @@
 // that a right click leaves alone, and a form sized by its outer height.
 #include <gtest/gtest.h>
 
-#include <QCloseEvent>
 #include <QDialog>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -23,7 +22,7 @@
 using errors::RuntimeError;
 
 namespace {
-int errorNumberOf(const std::function<void()>& step) {
+int errorOf(const std::function<void()>& step) {
     try {
         step();
     } catch (const RuntimeError& e) {
@@ -31,11 +30,9 @@ int errorNumberOf(const std::function<void()>& step) {
     }
     return 0;
 }
-
-QPoint rowCentre(const forms::ListBox& list, int row) { return list.entryRect(row).center(); }
 }  // namespace
 
-TEST(Control, FlagsAndPlacesReadBackAsAssigned) {
+TEST(CommandButton, ActsOnlyWhenAPersonCouldUseItAndAFailingClickMeetsTheLastResort) {
     forms::Form form(QStringLiteral("Form1"), 3510, 4290);
     forms::CommandButton button(&form, QStringLiteral("Command6"));
     button.Move(80, 1000, 135, 180);
@@ -43,19 +40,48 @@ TEST(Control, FlagsAndPlacesReadBackAsAssigned) {
     EXPECT_FLOAT_EQ(button.Left(), 895);
     // 895 twips is 59.67 pixels: the widget sits on the nearest pixel.
     EXPECT_EQ(button.widget()->geometry(), QRect(60, 67, 9, 12));
+    EXPECT_EQ(button.widget()->objectName(), QStringLiteral("Command6"));
+    int clicks = 0;
+    button.Click = [&] { ++clicks; };
 
-    // The form is not shown, so nothing is on screen; the flags still read
-    // what was assigned.
+    // Hidden or disabled, it takes neither the focus nor a press; the flags
+    // read what was assigned although nothing is on screen yet.
     EXPECT_TRUE(button.Visible());
     button.setVisible(false);
     EXPECT_FALSE(button.Visible());
-    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), errors::InvalidProcedureCall);
+    EXPECT_EQ(errorOf([&] { button.SetFocus(); }), errors::InvalidProcedureCall);
+    form.Show();
+    EXPECT_FALSE(button.press());
     button.setVisible(true);
     button.setEnabled(false);
-    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), errors::InvalidProcedureCall);
+    EXPECT_EQ(errorOf([&] { button.SetFocus(); }), errors::InvalidProcedureCall);
+    EXPECT_FALSE(button.press());
     button.setEnabled(true);
-    EXPECT_EQ(errorNumberOf([&] { button.SetFocus(); }), 0);
-    EXPECT_EQ(button.widget()->objectName(), QStringLiteral("Command6"));
+    EXPECT_EQ(errorOf([&] { button.SetFocus(); }), 0);
+    EXPECT_TRUE(button.press());
+    EXPECT_EQ(clicks, 1);
+
+    // A modal dialog keeps the window from its user, and so from press.
+    {
+        QDialog dialog(&form);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        EXPECT_FALSE(form.takesInput());
+        EXPECT_FALSE(button.press());
+    }
+    EXPECT_TRUE(form.takesInput());
+
+    // A failing handler meets the last resort, from a press as from a click,
+    // and the program goes on.
+    const LastResortRecorder lastResort;
+    button.Click = [&] {
+        ++clicks;
+        errors::raiseError(errors::Overflow);
+    };
+    EXPECT_TRUE(button.press());
+    QTest::mouseClick(button.button(), Qt::LeftButton);
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(lastResort.numbers, (std::vector<int>{errors::Overflow, errors::Overflow}));
 }
 
 TEST(Control, WatchersHearOfEveryCarriedPropertyThatChangesAndOfNothingElse) {
@@ -69,61 +95,28 @@ TEST(Control, WatchersHearOfEveryCarriedPropertyThatChangesAndOfNothingElse) {
          std::initializer_list<const forms::Control*>{&button, &label, &bar})
         QObject::connect(&c->changes(), &forms::ChangeNotifier::changed, [&] { ++told; });
 
-    // Each change is told at once, from inside the assignment.
+    // Each change is told at once, from inside the assignment, and the same
+    // value again is no change: a user's move of the bar to its end, too,
+    // and a narrower range that moves it.
     const std::function<void()> changes[] = {
-        [&] { button.setEnabled(false); }, [&] { button.setVisible(false); },
+        [&] { button.setEnabled(false); },
+        [&] { button.setVisible(false); },
         [&] { button.setCaption(QStringLiteral("继续")); },
-        [&] { label.setCaption(QStringLiteral("已暂停播放")); }, [&] { bar.setValue(10000); },
-        // A user's step on the bar, and a narrower range that moves it.
-        [&] { bar.bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd); },
+        [&] { label.setCaption(QStringLiteral("已暂停播放")); },
+        [&] { bar.setValue(10000); },
+        [&] { bar.bar()->triggerAction(QAbstractSlider::SliderToMaximum); },
         [&] { bar.setMax(500); }};
     for (const auto& change : changes) {
         const int before = told;
         change();
         EXPECT_EQ(told, before + 1);
+        change();
+        EXPECT_EQ(told, before + 1);
     }
-    // The same values again, and what is not carried (places, tool tips).
-    button.setEnabled(false);
-    button.setVisible(false);
-    button.setCaption(QStringLiteral("继续"));
-    label.setCaption(QStringLiteral("已暂停播放"));
-    bar.setValue(500);
+    // What is not carried: places, tool tips.
     label.setLeft(-16);
     button.setToolTipText(QStringLiteral("继续播放"));
     EXPECT_EQ(told, 7);
-}
-
-TEST(CommandButton, PressRunsClickOnlyWhenAPersonCouldPressIt) {
-    forms::Form form(QStringLiteral("Form1"), 3510, 4290);
-    forms::CommandButton button(&form, QStringLiteral("Command2"));
-    form.Show();
-    int clicks = 0;
-    button.Click = [&] { ++clicks; };
-
-    EXPECT_TRUE(button.press());
-    button.setEnabled(false);
-    EXPECT_FALSE(button.press());
-    button.setEnabled(true);
-    button.setVisible(false);
-    EXPECT_FALSE(button.press());
-    button.setVisible(true);
-    EXPECT_EQ(clicks, 1);
-
-    // A modal dialog keeps the window from its user, and so from press.
-    {
-        QDialog dialog(&form);
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.show();
-        EXPECT_FALSE(form.takesInput());
-        EXPECT_FALSE(button.press());
-    }
-    EXPECT_TRUE(form.takesInput());
-
-    // A failing handler meets the last resort, as a click's does.
-    const LastResortRecorder lastResort;
-    button.Click = [] { errors::raiseError(errors::Overflow); };
-    EXPECT_TRUE(button.press());
-    EXPECT_EQ(lastResort.numbers, std::vector<int>{errors::Overflow});
 }
 
 TEST(Form, HeightIsTheOuterHeightAndCloseRaisesUnload) {
@@ -143,32 +136,7 @@ TEST(Form, HeightIsTheOuterHeightAndCloseRaisesUnload) {
     EXPECT_EQ(unloads, 2);
 }
 
-TEST(HScrollBar, AssignmentRaisesChangeNestedOnlyWhenTheValueChanges) {
-    QWidget form;
-    forms::HScrollBar bar(&form, QStringLiteral("HScroll1"));
-    bar.setMax(32767);
-    std::vector<int> seen;
-    bool assigning = false;
-    bar.Change = [&] {
-        EXPECT_TRUE(assigning) << "Change must run before the assignment returns";
-        seen.push_back(bar.Value());
-    };
-    assigning = true;
-    bar.setValue(10000);
-    bar.setValue(10000);
-    bar.setValue(0);
-    assigning = false;
-    EXPECT_EQ(seen, (std::vector<int>{10000, 0}));
-    EXPECT_EQ(errorNumberOf([&] { bar.setValue(32768); }), errors::InvalidPropertyValue);
-    EXPECT_EQ(errorNumberOf([&] { bar.setValue(-1); }), errors::InvalidPropertyValue);
-    EXPECT_EQ(bar.Value(), 0);
-
-    // An error in the handler reaches the code that assigned.
-    bar.Change = [] { errors::raiseError(errors::Overflow); };
-    EXPECT_EQ(errorNumberOf([&] { bar.setValue(5); }), errors::Overflow);
-}
-
-TEST(HScrollBar, UserStepsRaiseChangeAndADragReportsOnlyAtRelease) {
+TEST(HScrollBar, ChangeRunsNestedOnceForEachNewValueAndOnlyAtTheEndOfADrag) {
     QWidget form;
     forms::HScrollBar bar(&form, QStringLiteral("HScroll1"));
     bar.Move(0, 0, 2055, 220);
@@ -179,18 +147,33 @@ TEST(HScrollBar, UserStepsRaiseChangeAndADragReportsOnlyAtRelease) {
     bar.Change = [&] { changes.push_back(bar.Value()); };
     bar.Scroll = [&] { ++scrolls; };
 
-    // The right arrow sits at the bar's right end.
+    // An assignment raises it before it returns, and only for a new value.
+    bar.setValue(50);
+    EXPECT_EQ(changes, std::vector<int>{50});
+    bar.setValue(50);
+    bar.setValue(0);
+    EXPECT_EQ(changes, (std::vector<int>{50, 0}));
+    EXPECT_EQ(errorOf([&] { bar.setValue(101); }), errors::InvalidPropertyValue);
+    EXPECT_EQ(errorOf([&] { bar.setValue(-1); }), errors::InvalidPropertyValue);
+    EXPECT_EQ(bar.Value(), 0);
+
+    // The right arrow, at the bar's right end, steps by one.
+    changes.clear();
     QTest::mouseClick(bar.bar(), Qt::LeftButton, {}, QPoint(bar.bar()->width() - 3, 5));
     EXPECT_EQ(changes, (std::vector<int>{1}));
-
     // Moving the thumb as a drag would: Scroll while it moves, one Change at
     // the release.
     bar.bar()->setSliderDown(true);
     bar.bar()->setSliderPosition(40);
     bar.bar()->setSliderPosition(60);
     EXPECT_EQ(changes.size(), 1u);
+    EXPECT_EQ(scrolls, 2);
     bar.bar()->setSliderDown(false);
     EXPECT_EQ(changes, (std::vector<int>{1, 60}));
+
+    // An error in the handler reaches the code that assigned.
+    bar.Change = [] { errors::raiseError(errors::Overflow); };
+    EXPECT_EQ(errorOf([&] { bar.setValue(5); }), errors::Overflow);
 }
 
 TEST(Timer, SwitchingOnARunningTimerKeepsItsCountdown) {
@@ -210,19 +193,13 @@ TEST(Timer, SwitchingOnARunningTimerKeepsItsCountdown) {
     EXPECT_EQ(forms::TimerProbe::countdownsStarted(timer), countdown);
     forms::TimerProbe::fire(timer);
     EXPECT_EQ(ticks, 1);
-
     timer.setEnabled(false);
     EXPECT_FALSE(timer.running());
-    timer.setEnabled(true);
-    EXPECT_TRUE(timer.running());
-}
 
-TEST(Timer, ARealCountdownRaisesTheEvent) {
-    forms::Timer timer(QStringLiteral("Timer1"));
-    int ticks = 0;
-    timer.OnTimer = [&] { ++ticks; };
+    // A real countdown raises the event, again and again.
     timer.setInterval(10);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
+    timer.setEnabled(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 5000));
 }
 
 class ListBoxTest : public ::testing::Test {
@@ -233,51 +210,50 @@ protected:
             list.AddItem(QString::fromUtf8(entry));
         form.show();
     }
+    void click(Qt::MouseButton button, int row) {
+        QTest::mouseClick(list.view()->viewport(), button, {}, list.entryRect(row).center());
+    }
     QWidget form;
     forms::ListBox list;
 };
 
-TEST_F(ListBoxTest, ARightClickNeitherSelectsNorMovesTheSelection) {
+TEST_F(ListBoxTest, ALeftClickSelectsARightClickNeitherSelectsNorMovesTheSelection) {
     std::vector<int> buttons;
     list.MouseDown = [&](int button, int, float, float) { buttons.push_back(button); };
     EXPECT_EQ(list.ListIndex(), -1);
     EXPECT_EQ(list.Text(), QString());
-
-    QTest::mouseClick(list.view()->viewport(), Qt::RightButton, {}, rowCentre(list, 2));
+    click(Qt::RightButton, 2);
     EXPECT_EQ(list.ListIndex(), -1);
-
-    QTest::mouseClick(list.view()->viewport(), Qt::LeftButton, {}, rowCentre(list, 0));
+    click(Qt::LeftButton, 0);
     EXPECT_EQ(list.ListIndex(), 0);
-    QTest::mouseClick(list.view()->viewport(), Qt::RightButton, {}, rowCentre(list, 1));
+    click(Qt::RightButton, 1);
     EXPECT_EQ(list.ListIndex(), 0);
     EXPECT_EQ(list.Text(), QStringLiteral("/a/one.mp3"));
     EXPECT_EQ(buttons,
               (std::vector<int>{forms::button::Right, forms::button::Left, forms::button::Right}));
-}
 
-TEST_F(ListBoxTest, ADoubleClickRaisesDblClickOnTheEntryItSelects) {
+    // A double click raises DblClick on the entry it selects.
     int doubleClicks = 0;
     list.DblClick = [&] {
         ++doubleClicks;
         EXPECT_EQ(list.Text(), QStringLiteral("/a/two.mp3"));
     };
-    QTest::mouseDClick(list.view()->viewport(), Qt::LeftButton, {}, rowCentre(list, 1));
+    QTest::mouseDClick(list.view()->viewport(), Qt::LeftButton, {}, list.entryRect(1).center());
     EXPECT_EQ(doubleClicks, 1);
 }
 
-TEST_F(ListBoxTest, IndexesOutsideTheListAreErrorsOrEmptyText) {
+TEST_F(ListBoxTest, IndexesOutsideTheListAndAFullListAreRefused) {
     EXPECT_EQ(list.List(3), QString());
-    EXPECT_EQ(errorNumberOf([&] { list.List(-1); }), errors::InvalidPropertyArrayIndex);
-    EXPECT_EQ(errorNumberOf([&] { list.RemoveItem(3); }), errors::InvalidProcedureCall);
+    EXPECT_EQ(errorOf([&] { list.List(-1); }), errors::InvalidPropertyArrayIndex);
+    EXPECT_EQ(errorOf([&] { list.RemoveItem(3); }), errors::InvalidProcedureCall);
     list.setSelected(1, true);
     list.RemoveItem(1);
     EXPECT_EQ(list.ListIndex(), -1);
     EXPECT_EQ(list.ListCount(), 2);
     list.AddItem(QStringLiteral("/a/one.mp3"));
     EXPECT_EQ(list.List(2), QStringLiteral("/a/one.mp3")) << "duplicates are kept, at the end";
-}
 
-TEST_F(ListBoxTest, AFullListRefusesAnotherEntryAndKeepsAllItHas) {
+    // Full, it refuses another entry and keeps all it has.
     list.Clear();
     for (int i = 0; i < forms::ListBox::kMaxEntries; ++i) list.AddItem(QString::number(i));
     try {
@@ -295,12 +271,12 @@ TEST(PictureBox, AMissingOrBrokenPictureIsANumberedErrorAndChangesNothing) {
     QWidget form;
     forms::PictureBox box(&form, QStringLiteral("Picture1"));
     QTemporaryDir dir;
-    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(dir.filePath(QStringLiteral("volm.bmp"))); }),
+    EXPECT_EQ(errorOf([&] { box.LoadPicture(dir.filePath(QStringLiteral("volm.bmp"))); }),
               errors::FileNotFound);
     QFile broken(dir.filePath(QStringLiteral("broken.bmp")));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("BM not really a bitmap");
     broken.close();
-    EXPECT_EQ(errorNumberOf([&] { box.LoadPicture(broken.fileName()); }), errors::InvalidPicture);
+    EXPECT_EQ(errorOf([&] { box.LoadPicture(broken.fileName()); }), errors::InvalidPicture);
     EXPECT_FALSE(box.HasPicture());
 }

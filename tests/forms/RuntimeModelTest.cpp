@@ -1,13 +1,11 @@
 // The runtime's error model, text-to-number conversion and random numbers.
 #include <gtest/gtest.h>
 
-#include <QPushButton>
-#include <QTest>
+#include <QStringList>
 #include <vector>
 
 #include "errors/EventDispatch.h"
 #include "errors/Steps.h"
-#include "forms/CommandButton.h"
 #include "forms/Rnd.h"
 #include "forms/Val.h"
 #include "support/LastResortRecorder.h"
@@ -40,31 +38,11 @@ TEST(ErrorModes, SkipGoesOnLeaveEndsQuietlyPlainReachesLastResort) {
         ran.push_back(3);
     });
     EXPECT_EQ(ran, (std::vector<int>{1}));
-    EXPECT_EQ(recorder.numbers, (std::vector<int>{381}));
-}
-
-TEST(ErrorModes, ErrorInAClickHandlerLeavesTheProgramRunning) {
-    LastResortRecorder recorder;
-    QWidget form;
-    forms::CommandButton button(&form, QStringLiteral("Command1"));
-    int clicks = 0;
-    button.Click = [&] {
-        ++clicks;
-        errors::raiseError(6);
-    };
-    form.show();
-    QTest::mouseClick(button.button(), Qt::LeftButton);
-    QTest::mouseClick(button.button(), Qt::LeftButton);
-    EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(recorder.numbers, (std::vector<int>{6, 6}));
-}
-
-TEST(ErrorModes, OtherExceptionsAlsoStopAtTheLastResort) {
-    LastResortRecorder recorder;
+    // Other exceptions stop there too; running out of memory keeps its number.
     errors::dispatch([] { throw std::runtime_error("boom"); });
     errors::dispatch([] { throw std::bad_alloc(); });
-    ASSERT_EQ(recorder.numbers.size(), 2u);
-    EXPECT_EQ(recorder.numbers[1], errors::OutOfMemory);
+    EXPECT_EQ(recorder.numbers,
+              (std::vector<int>{381, errors::InternalError, errors::OutOfMemory}));
 }
 
 TEST(RuntimeErrors, CarryTheirNumberAndAText) {
@@ -101,12 +79,12 @@ TEST(Val, TakesTheLeadingNumberAndZeroForNone) {
 }
 
 TEST(Rnd, EveryRunDrawsTheSameEvenlySpreadSequence) {
+    // A fresh program's first draws: which entries a shuffled play picks,
+    // run after run.
     forms::RndProbe::reset();
     std::vector<float> first;
-    for (int i = 0; i < 5; ++i) first.push_back(forms::Rnd::Next());
-    forms::RndProbe::reset();
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(forms::Rnd::Next(), first[i]);
-    EXPECT_NE(first[0], first[1]);
+    for (int i = 0; i < 3; ++i) first.push_back(forms::Rnd::Next());
+    EXPECT_EQ(first, (std::vector<float>{0.70554751f, 0.53342402f, 0.57951862f}));
 
     // Picks of Int(n * r) land on every entry about equally often.
     int buckets[10] = {};

@@ -20,17 +20,26 @@ for f in bin/ravelle lib/ravelle/ravelle lib/ravelle/libquillet.so lib/ravelle/q
          lib/ravelle/volm.bmp share/applications/org.ravelle.Ravelle.desktop \
          share/metainfo/org.ravelle.Ravelle.metainfo.xml \
          share/icons/hicolor/48x48/apps/org.ravelle.Ravelle.png \
-         share/icons/hicolor/scalable/apps/org.ravelle.Ravelle.svg; do
+         share/icons/hicolor/scalable/apps/org.ravelle.Ravelle.svg \
+         share/dbus-1/services/org.ravelle.Ravelle.service; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 desktop-file-validate "$prefix/share/applications/org.ravelle.Ravelle.desktop" || fail "desktop file"
+grep -qx "Exec=$prefix/bin/ravelle" "$prefix/share/dbus-1/services/org.ravelle.Ravelle.service" ||
+    fail "the D-Bus service does not start $prefix/bin/ravelle"
+# Staged the way packagers build (and cpack makes the .deb): every file once
+# under DESTDIR, the service starting the program at its final place.
+DESTDIR=$work/stage cmake --install "$build" --prefix /usr >/dev/null || fail "staged install failed"
+grep -qx "Exec=/usr/bin/ravelle" "$work/stage/usr/share/dbus-1/services/org.ravelle.Ravelle.service" ||
+    fail "staged under DESTDIR, the D-Bus service is missing or does not start /usr/bin/ravelle"
+[ -z "$(find "$work/stage" -mindepth 1 -maxdepth 1 ! -name usr)" ] || fail "files staged outside DESTDIR/usr"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.ravelle.Ravelle.metainfo.xml" >/dev/null \
   || fail "metainfo"
 
 # Starts it the way the desktop does: the Exec line's command on the PATH,
 # with nothing of the build tree around, settings and registry under
 # CONFIG, the files it opens traced to TRACE.
-exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/org.ravelle.Ravelle.desktop")
+exec_line=$(sed -n '/^Exec=/{s/^Exec=//; s/ %[fFuU]$//; p}' "$prefix/share/applications/org.ravelle.Ravelle.desktop")
 start_installed() {  # CONFIG TRACE [VAR=VALUE...]
   local config=$1 trace=$2
   shift 2

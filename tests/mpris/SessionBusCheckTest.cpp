@@ -17,71 +17,59 @@
 
 namespace {
 
-// Sets an environment variable for one test, and puts back what was there.
-class EnvironmentValue {
-public:
-    EnvironmentValue(const char* name, const std::optional<std::string>& value) : m_name(name) {
-        if (const char* was = std::getenv(name)) m_was = was;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvironmentValue() {
-        if (m_was)
-            ::setenv(m_name, m_was->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
+using Value = std::optional<std::string>;
 
-private:
-    const char* m_name;
-    std::optional<std::string> m_was;
+Value environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? Value(value) : std::nullopt;
+}
+
+// Sets an environment variable for one test, and puts back what was there.
+struct EnvironmentValue {
+    EnvironmentValue(const char* name, const Value& value) : name(name), was(environment(name)) {
+        set(name, value);
+    }
+    ~EnvironmentValue() { set(name, was); }
+    static void set(const char* name, const Value& v) {
+        v ? ::setenv(name, v->c_str(), 1) : ::unsetenv(name);
+    }
+    const char* name;
+    Value was;
 };
 
-// A socket that takes connections into its queue and never reads a byte:
-// a bus that hangs.
-class SilentListener {
+// A socket that takes connections into its queue and never reads a byte: a
+// bus that hangs. One that greets answers a client's first line, and then
+// says nothing more.
+class SilentBus {
 public:
-    explicit SilentListener(const std::string& path, bool listening = true) {
+    enum Kind { Hangs, Greets, Refuses };
+    SilentBus(const std::string& path, Kind kind = Hangs) {
         m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un where = {};
         where.sun_family = AF_UNIX;
         path.copy(where.sun_path, sizeof where.sun_path - 1);
         EXPECT_EQ(::bind(m_fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-        if (listening) EXPECT_EQ(::listen(m_fd, 8), 0);
+        if (kind != Refuses) EXPECT_EQ(::listen(m_fd, 8), 0);
+        if (kind == Greets)
+            m_greeter = std::thread([fd = m_fd] {
+                char line[256];
+                const int client = ::accept(fd, nullptr, nullptr);
+                if (client < 0 || ::read(client, line, sizeof line) <= 0) return;
+                ::write(client, "OK 0123456789abcdef0123456789abcdef\r\n", 37);
+                while (::read(client, line, sizeof line) > 0) {  // until the client leaves
+                }
+                ::close(client);
+            });
     }
-    ~SilentListener() { ::close(m_fd); }
-    int fd() const { return m_fd; }
+    ~SilentBus() {
+        ::shutdown(m_fd, SHUT_RDWR);
+        if (m_greeter.joinable()) m_greeter.join();
+        ::close(m_fd);
+    }
 
 private:
     int m_fd = -1;
-};
-
-// A bus that greets every client back and then says nothing more.
-class GreetingOnlyBus {
-public:
-    explicit GreetingOnlyBus(const std::string& path) : m_listener(path) {
-        m_thread = std::thread([this] {
-            const int client = ::accept(m_listener.fd(), nullptr, nullptr);
-            if (client < 0) return;
-            char line[256];
-            if (::read(client, line, sizeof line) > 0)
-                ::write(client, "OK 0123456789abcdef0123456789abcdef\r\n", 37);
-            // Holds the connection until the test ends.
-            ::read(client, line, sizeof line);
-            ::read(client, line, sizeof line);
-            ::close(client);
-        });
-    }
-    ~GreetingOnlyBus() {
-        ::shutdown(m_listener.fd(), SHUT_RDWR);
-        m_thread.join();
-    }
-
-private:
-    SilentListener m_listener;
-    std::thread m_thread;
+    std::thread m_greeter;
 };
 
 class SessionBusCheckTest : public ::testing::Test {
@@ -94,59 +82,37 @@ protected:
 
 }  // namespace
 
-TEST_F(SessionBusCheckTest, ASilentBusIsToldWithinTheLimitAndHiddenFromThisProcess) {
-    SilentListener hung(at("hung"));
-    EnvironmentValue address("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + at("hung"));
-
-    EXPECT_EQ(checkSessionBus(200).state, SessionBus::Silent);
-    EXPECT_FALSE(sessionBusDisabled());
-    hideSilentSessionBus(200);
-    EXPECT_TRUE(sessionBusDisabled());
-    EXPECT_STREQ(std::getenv("DBUS_SESSION_BUS_ADDRESS"), "disabled:");
-
-    // One that greets back and then hangs is no better.
-    GreetingOnlyBus greeting(at("greeting"));
-    EnvironmentValue greetingAddress("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + at("greeting"));
-    EXPECT_EQ(checkSessionBus(200).state, SessionBus::Silent);
-}
-
-TEST_F(SessionBusCheckTest, ABusThatAnswersOrNoneAtAllIsLeftAsItIs) {
+TEST_F(SessionBusCheckTest, ASilentBusIsToldWithinTheLimitAndOnlyItIsHidden) {
     PrivateBus& bus = PrivateBus::instance();
     ASSERT_TRUE(bus.running()) << bus.failure().toStdString();
-    SilentListener refusing(at("refusing"), false);
-
-    struct Case {
-        std::optional<std::string> address;
-        SessionBus state;
+    const std::string answering = bus.address().toStdString();
+    const SilentBus hung(at("hung")), greeting(at("greeting"), SilentBus::Greets),
+        refusing(at("refusing"), SilentBus::Refuses);
+    const auto check = [&](const Value& address, SessionBus state) {
+        SCOPED_TRACE(address.value_or("(none)"));
+        EnvironmentValue named("DBUS_SESSION_BUS_ADDRESS", address);
+        const int limit = state == SessionBus::Silent ? 200 : 2000;
+        const SessionBusFound found = checkSessionBus(limit);
+        EXPECT_EQ(found.state, state);
+        if (state == SessionBus::Silent)
+            EXPECT_EQ(found.address, address.value_or("unix:path=" + at("bus")));
+        hideSilentSessionBus(limit);
+        const bool hidden = state == SessionBus::Silent;
+        EXPECT_EQ(environment("DBUS_SESSION_BUS_ADDRESS"), hidden ? Value("disabled:") : address);
+        EXPECT_EQ(sessionBusDisabled(), hidden || address == "disabled:");
     };
-    const Case cases[] = {
-        {bus.address().toStdString(), SessionBus::Answers},
-        // Choices that connect to nothing are passed over, as the library does.
-        {"unix:path=" + at("gone") + ";unix:path=" + at("refusing") + ";" +
-             bus.address().toStdString(),
-         SessionBus::Answers},
-        {"unix:path=" + at("gone"), SessionBus::Absent},
-        {"unix:path=" + at("refusing"), SessionBus::Absent},
-        {std::nullopt, SessionBus::Absent},
-        {"disabled:", SessionBus::Absent},
-        // Not ours to dial.
-        {"tcp:host=localhost,port=1", SessionBus::Answers},
-    };
-    for (const Case& c : cases) {
-        EnvironmentValue address("DBUS_SESSION_BUS_ADDRESS", c.address);
-        EXPECT_EQ(checkSessionBus(2000).state, c.state) << c.address.value_or("(none)");
-        hideSilentSessionBus(2000);
-        EXPECT_EQ(std::getenv("DBUS_SESSION_BUS_ADDRESS")
-                      ? std::optional<std::string>(std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-                      : std::nullopt,
-                  c.address);
-    }
-}
-
-TEST_F(SessionBusCheckTest, WithNoAddressTheSocketInTheRuntimeFolderIsAsked) {
-    EnvironmentValue address("DBUS_SESSION_BUS_ADDRESS", std::nullopt);
-    SilentListener hung(at("bus"));
-    const SessionBusFound found = checkSessionBus(200);
-    EXPECT_EQ(found.state, SessionBus::Silent);
-    EXPECT_EQ(found.address, "unix:path=" + at("bus"));
+    check("unix:path=" + at("hung"), SessionBus::Silent);
+    check("unix:path=" + at("greeting"), SessionBus::Silent);  // greets back, then hangs
+    check(answering, SessionBus::Answers);
+    // Choices that connect to nothing are passed over, as the library does.
+    check("unix:path=" + at("gone") + ";unix:path=" + at("refusing") + ";" + answering,
+          SessionBus::Answers);
+    check("unix:path=" + at("gone"), SessionBus::Absent);
+    check("unix:path=" + at("refusing"), SessionBus::Absent);
+    check(std::nullopt, SessionBus::Absent);
+    check("disabled:", SessionBus::Absent);
+    check("tcp:host=localhost,port=1", SessionBus::Answers);  // not ours to dial
+    // With no address named, the socket in the runtime folder is the bus.
+    const SilentBus runtimeBus(at("bus"));
+    check(std::nullopt, SessionBus::Silent);
 }

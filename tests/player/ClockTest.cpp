@@ -58,21 +58,39 @@ TEST(Clock, TheCounterShowsAsMinutesAndSeconds) {
     }
 }
 
-TEST(Clock, PauseFreezesTheTimeAndResumeCountsOnFromIt) {
+TEST(Clock, CountsOnlyWhilePauseIsUsableAndFromTheFirstNotification) {
     PlayerRig rig;
     rig.addEntry(kHour, kHourMs);
+    rig.mci->addFile(kOther, kHourMs);
     rig.play();
+    // Before the first notification the clock is off, however long it plays.
+    rig.mci->advance(999);
+    for (int i = 0; i < 3; ++i) forms::TimerProbe::fire(rig.form->Timer2);
+    EXPECT_FALSE(rig.form->Timer2.running());
+    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
+    rig.mci->advance(1);
     rig.playSeconds(5);
     EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:05"));
 
+    // Paused, the time stands; resumed, it counts on from there.
     rig.pause();
     rig.playSeconds(3);
     EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:05"));
     EXPECT_EQ(rig.form->Label5.Caption(), QStringLiteral("5"));
-
     rig.resume();
     rig.playSeconds(2);
     EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:07"));
+
+    // A file opened after Stop plays with Pause not usable: no counting.
+    rig.stop();
+    rig.open(kOther);
+    ASSERT_EQ(rig.flags(), TransportFlags::parse("1 10 1 00"));
+    ASSERT_TRUE(rig.mci->isPlaying());
+    rig.playSeconds(5);
+    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
+    rig.doubleClick(0);
+    rig.playSeconds(1);
+    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:01"));
 }
 
 TEST(Clock, TheFirstCountingTickAfterAResetShowsOneSecond) {
@@ -103,38 +121,6 @@ TEST(Clock, TheFirstCountingTickAfterAResetShowsOneSecond) {
         EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:01"));
         EXPECT_EQ(rig.form->Label5.Caption(), QStringLiteral("1"));
     }
-}
-
-TEST(Clock, BeforeTheFirstNotificationTheTimeStaysAtZeroWhileAFilePlays) {
-    PlayerRig rig;
-    rig.addEntry(kHour, kHourMs);
-    rig.play();
-    rig.mci->advance(999);
-    for (int i = 0; i < 3; ++i) forms::TimerProbe::fire(rig.form->Timer2);
-    EXPECT_TRUE(rig.mci->isPlaying());
-    EXPECT_FALSE(rig.form->Timer2.running());
-    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
-    EXPECT_EQ(rig.form->Label5.Caption(), QString());
-}
-
-TEST(Clock, AFileOpenedAfterStopDoesNotCountUntilPauseIsUsable) {
-    PlayerRig rig;
-    rig.addEntry(kHour, kHourMs);
-    rig.mci->addFile(kOther, kHourMs);
-    rig.play();
-    rig.playSeconds(2);
-    rig.stop();
-    rig.open(kOther);
-    ASSERT_EQ(rig.flags(), TransportFlags::parse("1 10 1 01"));
-    ASSERT_TRUE(rig.mci->isPlaying());
-
-    rig.playSeconds(5);
-    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
-    EXPECT_EQ(rig.form->Label5.Caption(), QString());
-
-    rig.doubleClick(0);
-    rig.playSeconds(1);
-    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:01"));
 }
 
 TEST(Clock, NotificationsKeepTheClockOnWithoutRestartingItsCountdown) {

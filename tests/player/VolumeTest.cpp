@@ -2,12 +2,10 @@
 // the level word, and the output level every stream plays at.
 #include <gtest/gtest.h>
 
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "Form1.h"
-#include "com/ComponentRegistry.h"
 #include "devices/WaveOut.h"
 #include "doubles/ScriptedFileDialog.h"
 #include "doubles/SimulatedMediaDevice.h"
@@ -40,23 +38,6 @@ TEST(Volume, StartUpCreatesTheSliderAndSetsTheLevelOnceBeforeThePlaylistIsRestor
     EXPECT_EQ(rig.form.List1.ListCount(), 1);
     EXPECT_EQ(rig.form.vsVolume->get(kValue).toInt32(), 10000);
     EXPECT_FALSE(rig.form.vsVolume->Visible());
-}
-
-TEST(Volume, ARegistrationLeftByADeletedBuildDoesNotHideTheSliderBesideTheProgram) {
-    TempConfig config;
-    {
-        QSettings registry(com::registry::filePath(), QSettings::IniFormat);
-        registry.setValue("ProgID.工程1.NewHscrollbar/CLSID",
-                          "{4BC2321F-C8F0-11D3-86B8-52544C9974A0}");
-        registry.setValue("CLSID.4BC2321F-C8F0-11D3-86B8-52544C9974A0/InprocServer",
-                          config.path() + "/deleted-build/libquillet.so");
-    }
-    Form1 form(std::make_unique<SimulatedMediaDevice>(), std::make_unique<ScriptedFileDialog>());
-    ASSERT_NE(form.vsVolume, nullptr) << form.componentError().toStdString();
-    EXPECT_TRUE(form.componentError().isEmpty()) << "no message box at start";
-    form.Show();
-    form.HScroll1.setValue(20000);
-    EXPECT_EQ(form.vsVolume->get(kValue).toInt32(), 20000);
 }
 
 TEST(Volume, EveryScrollBarValueReachesBothChannelsThroughTheSlider) {

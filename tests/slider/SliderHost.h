@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -31,12 +33,10 @@ struct SliderHost {
                                       }});
     }
 
-    int valueNotices() const { return int(notified.count(QStringLiteral("Value"))); }
-    int count(const QString& event) const { return int(events.count(event)); }
+    int changes() const { return int(events.count(QStringLiteral("Change"))); }
     void forget() {
         notified.clear();
         events.clear();
-        changes = 0;
     }
 
     // Each event as one line: its name, then its arguments ("KeyDown 34 1").
@@ -45,7 +45,6 @@ struct SliderHost {
         QString line = QString::fromLatin1(id >= 1 && id <= 5 ? names[id] : "?");
         for (const com::Variant& a : args) line += u' ' + a.toString();
         events << line;
-        if (id == quillet::eventid::Change) ++changes;
     }
 
     QWidget form;
@@ -53,10 +52,32 @@ struct SliderHost {
     std::unique_ptr<hosting::ControlSite> site;
     QStringList notified;
     QStringList events;
-    int changes = 0;
     // The host's own handler, run after the event is recorded; it may change
     // by-reference arguments.
     std::function<void(com::DispId, std::span<com::Variant>)> onEvent;
+};
+
+// A pointer on the thumb, as the thumb's handlers get it: pressed at a place
+// inside it, then moved so that the thumb's left edge would go to a place
+// along the control (in the thumb's coordinates of the moment).
+struct ThumbDrag {
+    quillet::NewHscrollbar& s;
+    float grab;
+
+    explicit ThumbDrag(quillet::NewHscrollbar& slider, float grabAt = 60)
+        : s(slider), grab(grabAt) {
+        s.picCur_MouseDown(1, 0, grab, 90);
+    }
+    void leftEdgeTo(float left) { s.picCur_MouseMove(1, 0, left - s.picCur.Left() + grab, 90); }
+    void release() { s.picCur_MouseUp(1, 0, grab, 90); }
+};
+
+// The player's slider in a settings folder of its own.
+class SliderTest : public testing::Test {
+protected:
+    TempConfig config;
+    SliderHost host;
+    quillet::NewHscrollbar& s = *host.slider;
 };
 
 inline int errorOf(const std::function<void()>& step) {
