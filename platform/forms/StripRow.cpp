@@ -146,6 +146,7 @@ void StripRow::changed(Label::Change change) {
     if (!m_view) return;
     if (change == Label::Change::Picture) m_picturesChanged = true;
     if (m_view->geometry() != area()) {
+        m_groundImage = QImage();  // cut at the row's old place
         m_view->setGeometry(area());
         return;  // moved through Qt, which repaints it
     }
@@ -204,20 +205,17 @@ bool StripRow::drawOnServer() {
         if (!m_holdLater.isActive()) m_holdLater.start(int(kHoldEveryMs - m_sinceHold.elapsed()));
         return true;
     }
-    // Whatever changes a picture, the window's pixel ratio or the row's
-    // place in it tells the row or has Qt paint it: until then a step only
-    // places the pictures the server holds.
+    // Each picture crosses to the server only when it changed; until one
+    // does, a step only places the pictures the server holds.
+    const qreal ratio = window->devicePixelRatio();
     if (m_picturesChanged) {
-        m_ratio = window->devicePixelRatio();
-        m_at = m_view->mapTo(m_view->window(), QPoint()) * m_ratio;
-        m_size = m_view->size() * m_ratio;
-        // Each picture crosses to the server only when it changed.
         for (int i = 0; i <= int(m_strips.size()); ++i)
-            if (!m_server.hold(i, picture(i, m_ratio))) return false;
+            if (!m_server.hold(i, picture(i, ratio))) return false;
         m_sinceHold.start();
         m_picturesChanged = false;
     }
-    return m_server.show(m_at, m_size, placed(m_ratio));
+    return m_server.show(m_view->mapTo(m_view->window(), QPoint()) * ratio, m_view->size() * ratio,
+                         placed(ratio));
 }
 
 }  // namespace forms

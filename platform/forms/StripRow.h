@@ -77,9 +77,6 @@ private:
     QElapsedTimer m_sinceHold;
     QTimer m_holdLater;
     bool m_picturesChanged = true;
-    qreal m_ratio = 1;  // the window's, the row's place in it and its size, as held
-    QPoint m_at;
-    QSize m_size;
     bool m_pending = false;     // a drawing waits for the loop to sleep
     size_t m_movesWaiting = 0;  // moves since it was asked for
     QImage m_groundImage;

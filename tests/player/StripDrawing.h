@@ -1,7 +1,5 @@
 #pragma once
 
-// What the strips' row must show: the window with the labels' own widgets moved.
-
 #include <QImage>
 #include <utility>
 #include <vector>
@@ -9,6 +7,7 @@
 #include "Form1.h"
 #include "forms/Twips.h"
 
+// What the strips' row must show: the window with the labels' own widgets moved.
 inline QImage drawnByTheLabels(Form1& form) {
     std::vector<std::pair<QWidget*, QRect>> placed;
     for (forms::Label* s : {&form.Label3, &form.Label4}) {
@@ -23,8 +22,7 @@ inline QImage drawnByTheLabels(Form1& form) {
     return shot;
 }
 
-// The ticks worth a look: the first ones, a strip passing the window's left
-// edge, the jumps back to the right, and a strip coming in again.
+// The first ticks, a strip leaving on the left, jumping back right, coming in.
 inline const std::vector<int> kTicksToCompare = {0,   1,   2,   15,  16,  26,  27,  28,
                                                  100, 200, 213, 214, 215, 300, 459, 460,
                                                  461, 600, 743, 744, 745, 900, 990, 991};

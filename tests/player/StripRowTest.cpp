@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <QAccessibleInterface>
 
 #include "PlayerRig.h"
 #include "StripDrawing.h"
