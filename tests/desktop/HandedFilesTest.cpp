@@ -1,16 +1,15 @@
 // Files the desktop hands the player: over the session bus (what a file
-// manager's Open and a second launch use), on the command line, and in a
-// drop. The first opens as the Open button opens a chosen file, the others
-// are appended as 添加 appends; what is not a local regular file is left
-// out; a dropped folder brings its audio files.
+// manager's Open and a second launch use; the launch itself is in the
+// end-to-end tests), on the command line, and in a drop. The first opens as
+// the Open button opens a chosen file, the others are appended as 添加
+// appends; what is not a local regular file is left out; a dropped folder
+// brings its audio files.
 #include <gtest/gtest.h>
 
 #include <QDBusMessage>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <atomic>
-#include <thread>
 
 #include "PrivateBus.h"
 #include "SavedPlaylist.h"
@@ -115,23 +114,6 @@ TEST(HandedFiles, WhatComesAfterTheWindowClosedLeavesItClosed) {
     EXPECT_FALSE(rig.form->isVisible()) << "a window shown again would keep the program alive";
     EXPECT_FALSE(rig.mci->isOpen());
     EXPECT_EQ(rig.form->List1.ListCount(), 0);
-}
-
-TEST(HandedFiles, ASecondLaunchFindsTheNameTakenAndHandsItsFilesOver) {
-    Folder folder;
-    const QString a = folder.make(QStringLiteral("a.mp3"));
-    DesktopRig rig;
-    rig.mci->addFile(a, 5000);
-    // The second launch waits for the answer on a thread of its own, as it
-    // would in a process of its own, while the window answers.
-    const QDBusConnection second = PrivateBus::instance().connect();
-    std::atomic<int> launch{-1};
-    std::thread([&] { launch = int(desktop::claimOrHandOver(second, {uriOf(a)}, 5000)); }).detach();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return launch >= 0; }, 10000));
-    EXPECT_EQ(launch, int(desktop::Launch::HandedOver));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.mci->isPlaying(); }, 5000));
-    EXPECT_EQ(rig.mci->FileName(), a);
-    PrivateBus::instance().disconnect(second);
 }
 
 TEST(HandedFiles, ADropAppendsFilesAndTheAudioFilesOfAFolderInPathOrder) {
