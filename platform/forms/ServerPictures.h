@@ -21,6 +21,7 @@ public:
     struct Placed {
         int picture;
         QPoint at;
+        bool operator==(const Placed&) const = default;
     };
 
     ServerPictures() = default;

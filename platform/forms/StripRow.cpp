@@ -24,6 +24,18 @@ void copyInto(QImage& dst, const QImage& src, int x, int y) {
         std::memcpy(out, in, size_t(to.width()) * 4);
 }
 
+// True when src, with its top-left corner at `at`, shows only what dst
+// already has there.
+bool hidesNothing(const QImage& dst, const QImage& src, QPoint at) {
+    const QRect to = QRect(at, src.size()) & dst.rect();
+    for (int y = to.top(); y <= to.bottom(); ++y)
+        if (std::memcmp(dst.constScanLine(y) + qsizetype(to.left()) * 4,
+                        src.constScanLine(y - at.y()) + qsizetype(to.left() - at.x()) * 4,
+                        size_t(to.width()) * 4))
+            return false;
+    return true;
+}
+
 QRect placeOf(const Label& label) {
     return TwipsRect{label.Left(), label.Top(), label.Width(), label.Height()}.pixels();
 }
@@ -42,7 +54,10 @@ public:
         // Qt answers an exposure from its own copy of the window, which
         // holds the row as Qt last painted it, not the steps drawn since:
         // draw it all again once Qt has done.
-        if (event->type() == QEvent::Expose) m_row.drawSoon();
+        if (event->type() == QEvent::Expose) {
+            m_row.m_shown.clear();
+            m_row.drawSoon();
+        }
         return false;
     }
 
@@ -126,11 +141,26 @@ const QImage& StripRow::picture(int index, qreal ratio) {
 }
 
 const std::vector<ServerPictures::Placed>& StripRow::placed(qreal ratio) {
+    m_places.clear();
+    for (const Label* strip : m_strips)
+        m_places.push_back(strip->Visible()
+                               ? QRect((placeOf(*strip).topLeft() - m_view->pos()) * ratio,
+                                       strip->picture().size())
+                               : QRect());
+    // A strip out of the row's sight, or clear of the others and alike to
+    // the ground beneath it (a plain strip on a band of its colour), adds
+    // nothing to the frame.
+    const QImage& under = ground(ratio);
     m_placed.assign(1, {0, QPoint()});
-    for (size_t i = 0; i < m_strips.size(); ++i)
-        if (m_strips[i]->Visible())
-            m_placed.push_back(
-                {int(i) + 1, (placeOf(*m_strips[i]).topLeft() - m_view->pos()) * ratio});
+    for (size_t i = 0; i < m_places.size(); ++i) {
+        const QRect& place = m_places[i];
+        if (!place.intersects(under.rect())) continue;
+        bool clear = true;
+        for (size_t j = 0; j < m_places.size(); ++j)
+            clear = clear && (j == i || !place.intersects(m_places[j]));
+        if (clear && hidesNothing(under, m_strips[i]->picture(), place.topLeft())) continue;
+        m_placed.push_back({int(i) + 1, place.topLeft()});
+    }
     return m_placed;
 }
 
@@ -154,6 +184,7 @@ void StripRow::changed(Label::Change change) {
 }
 
 bool StripRow::watch(QWindow* window) {
+    if (window != m_watched) m_shown.clear();
     if (!m_server.reaches(window)) {
         if (m_watched) m_watched->removeEventFilter(m_view);
         m_watched = nullptr;
@@ -213,9 +244,17 @@ bool StripRow::drawOnServer() {
             if (!m_server.hold(i, picture(i, ratio))) return false;
         m_sinceHold.start();
         m_picturesChanged = false;
+        m_shown.clear();
     }
-    return m_server.show(m_view->mapTo(m_view->window(), QPoint()) * ratio, m_view->size() * ratio,
-                         placed(ratio));
+    // A frame like the one last shown, where the window still holds it, is
+    // not sent again: strips out of sight, or plain over their band, move
+    // without changing a pixel.
+    const QRect area(m_view->mapTo(m_view->window(), QPoint()) * ratio, m_view->size() * ratio);
+    if (placed(ratio) == m_shown && area == m_shownArea) return true;
+    if (!m_server.show(area.topLeft(), area.size(), m_placed)) return false;
+    m_shown = m_placed;
+    m_shownArea = area;
+    return true;
 }
 
 }  // namespace forms

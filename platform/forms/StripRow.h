@@ -81,7 +81,10 @@ private:
     size_t m_movesWaiting = 0;  // moves since it was asked for
     QImage m_groundImage;
     qint64 m_paletteKey = 0;
+    std::vector<QRect> m_places;  // each strip's in the row, empty when hidden
     std::vector<ServerPictures::Placed> m_placed;
+    std::vector<ServerPictures::Placed> m_shown;  // the frame last shown in the window
+    QRect m_shownArea;
 };
 
 }  // namespace forms
