@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QScreen>
 #include <utility>
 #include <vector>
 
@@ -35,6 +37,17 @@ inline QString firstDifference(const QImage& a, const QImage& b) {
             if (const QRgb p = a.pixel(x, y), q = b.pixel(x, y); p != q)
                 return QString::asprintf("(%d, %d): %08x and %08x", x, y, p, q);
     return {};
+}
+
+// The row's pixels as the window system shows them against the labels'. Qt
+// has painted the row again for the labels on return: what shows next, a step drew.
+inline QString unlikeTheLabels(Form1& form) {
+    const QRect r = form.stripRow.widget()->geometry();
+    const QPixmap shown =
+        form.screen()->grabWindow(form.winId(), r.x(), r.y(), r.width(), r.height());
+    const QString difference = firstDifference(shown.toImage(), drawnByTheLabels(form).copy(r));
+    QCoreApplication::processEvents();
+    return difference;
 }
 
 struct Paints : QObject {
