@@ -47,8 +47,9 @@ private:
     QRect area() const;
     // The row without its strips, in device pixels.
     const QImage& ground(qreal ratio);
-    // The ground (picture 0), then each strip shown (picture 1 on), the
-    // later in front as Qt stacks them, in device pixels of the row.
+    // The ground (picture 0), then each strip that changes a pixel of it
+    // (picture 1 on), the later in front as Qt stacks them, in device
+    // pixels of the row.
     const std::vector<ServerPictures::Placed>& placed(qreal ratio);
     const QImage& picture(int index, qreal ratio);
     // The row as Qt paints it.
