@@ -72,8 +72,7 @@ inline void PrintTo(const TransportFlags& f, std::ostream* out) {
 constexpr qint32 kNotAudio = -1, kMissing = -2;
 inline constexpr qint32 kBrokenLengths[] = {kNotAudio, kMissing, 0};
 
-// What the window shows and the device does; a field left unset is not
-// checked.
+// What the window shows and the device does; unset fields are not checked.
 struct Shown {
     const char* flags = nullptr;
     std::optional<QString> status;
@@ -86,9 +85,8 @@ struct Shown {
 
 class PlayerRig {
 public:
-    // active: make the window the active one, so the keyboard focus can be
-    // read. Activating runs the event loop, in which the strip timer ticks
-    // for real; tests of the strips leave it off.
+    // active: the window is made the active one, so the focus can be read;
+    // that runs the event loop, where the strips' timer ticks for real.
     explicit PlayerRig(bool active = true) {
         // Every rig is a fresh start of the program: the same random picks.
         forms::RndProbe::reset();
@@ -113,8 +111,8 @@ public:
             ADD_FAILURE() << "unexpected runtime error " << number;
     }
 
-    // A file the device knows, of the given length or broken, and the same
-    // put on the playlist.
+    // A file the device knows, of the given length or broken; as an entry,
+    // also put on the playlist.
     void addFile(const QString& path, qint32 lengthMs) {
         if (lengthMs == kNotAudio) mci->addUnplayableFile(path);
         if (lengthMs >= 0) mci->addFile(path, lengthMs);
@@ -153,19 +151,12 @@ public:
         errors::dispatch(form->List1.DblClick);
     }
 
-    // Runs the window's queued work, without waiting for time to pass,
-    // until a random advance over broken entries has started an entry or
-    // given up. Returns how many turns of the event loop it took.
-    int settle() {
-        int turns = 0;
-        while (form->advancing()) {
-            if (++turns > 200000) {
-                ADD_FAILURE() << "the advance never ends";
-                break;
-            }
+    // Runs the window's queued work, without waiting for time to pass, until
+    // a random advance over broken entries has started an entry or given up.
+    void settle() {
+        for (int turn = 0; form->advancing() && turn < 200000; ++turn)
             QCoreApplication::sendPostedEvents();
-        }
-        return turns;
+        EXPECT_FALSE(form->advancing()) << "the advance never ends";
     }
     // The device's clock moves on (raising its notification), and an
     // advance that starts runs its course.

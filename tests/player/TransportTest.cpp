@@ -53,14 +53,21 @@ struct Row {
     const char* flags;  // Play | Pause shown, enabled | Stop | Resume shown, enabled
     QStringList sent;
     QString status;
-    bool playing;
-    bool open;
-    char focus;       // '1' Open, '2' Play, '3' Pause, '5' Resume
-    bool timeReset;   // Label2 back to "00:00" and Label5 empty
-    bool markerBack;  // Command6 back to 80
+    bool playing, open;  // the device's
+    char focus;          // on Command1, 2, 3 or 5; for an unusable command, its button
+    bool timeReset;      // Label2 back to "00:00" and Label5 empty
+    bool markerBack;     // Command6 back to 80
 };
 
-Row unusable(const char* from, const char* command) { return {from, command, false, "", {}, {}}; }
+Row unusable(const char* from, const char* command, char button) {
+    return {from, command, false, "", {}, {}, false, false, button};
+}
+
+forms::CommandButton& button(Form1& form, char which) {
+    forms::CommandButton* const buttons[] = {&form.Command1, &form.Command2, &form.Command3,
+                                             nullptr, &form.Command5};
+    return *buttons[which - '1'];
+}
 
 const QString kClose = QStringLiteral("close");
 const QString kPlay = QStringLiteral("play");
@@ -83,23 +90,23 @@ QList<Row> transitionTable() {
         {"", "play",          true, "0 11 1 01", {kClose, openOf(kC), kPlay}, playingC, true, true, '3', true, false},
         {"", "pause",         true, "0 00 1 11", pause, kPausedText, false, false, '5', false, false},
         {"", "stop",          true, "1 10 1 01", stopClose, kStoppedText, false, false, '2', true, true},
-        unusable("", "resume"),
+        unusable("", "resume", '5'),
         {"", "dblclick",   true, "0 11 1 00", dblA, playingA, true, true, '3', true, false},
 
         // Playing c.flac, started by Play.
         {"play", "open",    true, "1 11 1 01", openNew, playingNew, true, true, '2', true, true},
         {"play", "cancel", true, "1 11 1 01", {}, playingC, true, true, '2', false, false},
-        unusable("play", "play"),
+        unusable("play", "play", '2'),
         {"play", "pause",         true, "0 00 1 11", pause, kPausedText, false, true, '5', false, false},
         {"play", "stop",          true, "1 10 1 01", stopClose, kStoppedText, false, false, '2', true, true},
-        unusable("play", "resume"),
+        unusable("play", "resume", '5'),
         {"play", "dblclick",   true, "0 11 1 00", dblA, playingA, true, true, '3', true, false},
 
         // Paused in c.flac.
         {"play pause", "open",    true, "1 00 1 11", openNew, playingNew, true, true, '2', true, true},
         {"play pause", "cancel", true, "1 00 1 11", {}, kPausedText, false, true, '2', false, false},
-        unusable("play pause", "play"),
-        unusable("play pause", "pause"),
+        unusable("play pause", "play", '2'),
+        unusable("play pause", "pause", '3'),
         {"play pause", "stop",          true, "1 10 1 11", stopClose, kStoppedText, false, false, '2', true, true},
         {"play pause", "resume",        true, "0 11 1 00", {kPlay}, playingC, true, true, '3', false, false},
         {"play pause", "dblclick",   true, "0 11 1 00", dblA, playingA, true, true, '3', true, false},
@@ -110,9 +117,9 @@ QList<Row> transitionTable() {
         {"play stop", "open",    true, "1 10 1 01", openNew, playingNew, true, true, '2', true, true},
         {"play stop", "cancel", true, "1 10 1 01", {}, kStoppedText, false, false, '2', false, false},
         {"play stop", "play",          true, "0 11 1 01", {kClose, openOf(kB), kPlay}, nowPlaying("b.ogg"), true, true, '3', true, false},
-        unusable("play stop", "pause"),
+        unusable("play stop", "pause", '3'),
         {"play stop", "stop",          true, "1 10 1 01", stopClose, kStoppedText, false, false, '2', true, true},
-        unusable("play stop", "resume"),
+        unusable("play stop", "resume", '5'),
         {"play stop", "dblclick",   true, "0 11 1 00", dblA, playingA, true, true, '3', true, false},
 
         // Stopped while paused: Resume stays in front of a disabled Pause.
@@ -145,15 +152,8 @@ TEST(Transport, EveryCommandFromEveryStateFollowsTheTransitionTable) {
         reach(rig, QString::fromUtf8(row.from));
         Form1& form = *rig.form;
         const QString command = QString::fromUtf8(row.command);
-        const auto button = [&](char which) -> forms::CommandButton& {
-            forms::CommandButton* const buttons[] = {&form.Command1, &form.Command2, &form.Command3,
-                                                     nullptr, &form.Command5};
-            return *buttons[which - '1'];
-        };
         if (!row.usable) {
-            forms::CommandButton& target = button(command == u"play"    ? '2'
-                                                  : command == u"pause" ? '3'
-                                                                        : '5');
+            forms::CommandButton& target = button(form, row.focus);
             EXPECT_FALSE(target.Visible() && target.Enabled()) << "the button must not be usable";
             continue;
         }
@@ -174,7 +174,7 @@ TEST(Transport, EveryCommandFromEveryStateFollowsTheTransitionTable) {
                                .status = row.status,
                                .playing = row.playing,
                                .open = row.open,
-                               .focus = &button(row.focus),
+                               .focus = &button(form, row.focus),
                                .clock = row.timeReset ? "00:00" : "00:07",
                                .marker = row.markerBack ? 80.f : 1000.f}));
         EXPECT_EQ(rig.mci->log(), row.sent);
@@ -186,6 +186,12 @@ TEST(Transport, EveryCommandFromEveryStateFollowsTheTransitionTable) {
         EXPECT_EQ(rig.cdlg->timesShown(),
                   dialogs + (command == u"open" || command == u"cancel" ? 1 : 0));
         EXPECT_TRUE(form.Command1.Visible() && form.Command1.Enabled()) << "Open is always usable";
+
+        // A second later the clock has counted it if the track plays and
+        // Pause is usable, and only then.
+        rig.playSeconds(1);
+        const int seconds = (row.timeReset ? 0 : 7) + (row.playing && row.flags[3] == '1');
+        EXPECT_EQ(form.Label2.Caption(), QStringLiteral("00:0%1").arg(seconds));
     }
 }
 
@@ -241,20 +247,13 @@ TEST(Transport, OpenOrADoubleClickOnAFileThatCannotBePlayedEndsStopped) {
 TEST(FileName, IsThePartBehindTheLastSeparatorAndWithoutOneAnInvalidArgument) {
     PlayerRig rig(false);
     // No name: the path has no separator.
+    // clang-format off
     const std::pair<const char16_t*, const char16_t*> cases[] = {
-        {u"/music/a.mp3", u"a.mp3"},
-        {u"/a.mp3", u"a.mp3"},
-        {u"a/b", u"b"},
-        {u"/home/用户/音乐/周末 歌曲.mp3", u"周末 歌曲.mp3"},
-        {u"/music/odd/", u""},
-        {u"/", u""},
-        {u"/music/x.y.z", u"x.y.z"},
-        {u"/music/C:\\old\\x.mid", u"C:\\old\\x.mid"},
-        {u"42.mid", nullptr},
-        {u"", nullptr},
-        {u"C:\\old\\x.mid", nullptr},
-        {u" ", nullptr},
-    };
+        {u"/music/a.mp3", u"a.mp3"}, {u"/a.mp3", u"a.mp3"}, {u"a/b", u"b"}, {u"/", u""},
+        {u"/home/用户/音乐/周末 歌曲.mp3", u"周末 歌曲.mp3"}, {u"/music/odd/", u""},
+        {u"/music/x.y.z", u"x.y.z"}, {u"/music/C:\\old\\x.mid", u"C:\\old\\x.mid"},
+        {u"42.mid", nullptr}, {u"", nullptr}, {u"C:\\old\\x.mid", nullptr}, {u" ", nullptr}};
+    // clang-format on
     for (const auto& [path, name] : cases) {
         const QString text = QString::fromUtf16(path);
         SCOPED_TRACE(text.toStdString());
