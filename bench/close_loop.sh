@@ -11,22 +11,14 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 bash "$(dirname "$0")/../tests/e2e/every_close_ends.sh" "$build/bin/ravelle" "$build/bin/wm_close" \
     "$build/bin/libslow_disk.so" "$out" "$rounds" >/dev/null
-awk '$4 != "-" {
-        key = $1; n[key]++; t[key, n[key]] = $4; s[key] = s[key] " " $2 ":" $3
-        if ($4 > max[key]) max[key] = $4
-    }
-    $4 == "-" { starts++; st[$3]++ }
-    END {
-        printf "%-14s %5s %10s %10s\n", "state", "runs", "median ms", "longest ms"
-        for (key in n) {
-            m = n[key]
-            for (i = 1; i <= m; i++) v[i] = t[key, i]
-            asort(v)
-            printf "%-14s %5d %10d %10d\n", key, m, v[int((m + 1) / 2)], max[key]
-            delete v
-        }
-        printf "SIGTERM during start-up: %d runs, statuses:", starts
-        for (code in st) printf " %s x%d", code, st[code]
-        printf "\n"
-    }' "$out/closes.txt"
+printf '%-14s %5s %10s %10s  %s\n' state runs "median ms" "longest ms" statuses
+for state in $(awk '$4 != "-" { print $1 }' "$out/closes.txt" | sort -u); do
+    awk -v s="$state" '$1 == s { print $4 }' "$out/closes.txt" | sort -n >"$out/times"
+    runs=$(wc -l <"$out/times")
+    printf '%-14s %5d %10d %10d  %s\n' "$state" "$runs" \
+        "$(sed -n "$(((runs + 1) / 2))p" "$out/times")" "$(tail -1 "$out/times")" \
+        "$(awk -v s="$state" '$1 == s { print $3 }' "$out/closes.txt" | sort | uniq -c | tr -s ' ' | tr '\n' ' ')"
+done
+echo "SIGTERM during start-up, in 10 ms steps: $(awk '$4 == "-"' "$out/closes.txt" | wc -l) runs," \
+    "statuses: $(awk '$4 == "-" { print $3 }' "$out/closes.txt" | sort | uniq -c | tr -s ' ' | tr '\n' ' ')"
 echo "players left running: $(pgrep -c -f "$build/bin/ravelle" || true)"

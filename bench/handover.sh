@@ -15,11 +15,7 @@ logs=$(mktemp -d)
 session_start "$logs"
 trap 'session_cleanup; rm -rf "$logs"' EXIT
 work=$session_dir
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>/dev/null &
-session_track $!
-wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start"
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+session_start_bus
 sox -n -r 44100 -c 2 -b 16 "$work/tone.wav" synth 3 sine 440 vol 0.8
 "$build/bin/ravelle" >"$logs/first.log" 2>&1 &
 session_track $!

@@ -20,11 +20,7 @@ session_start "$logs"
 trap 'session_cleanup; rm -rf "$logs"' EXIT
 work=$session_dir
 
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
-session_track $!
-wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start"
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+session_start_bus
 
 mkdir -p "$work/media"
 ini=$XDG_CONFIG_HOME/ProgramSettings/ravelle.ini

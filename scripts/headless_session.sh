@@ -7,6 +7,8 @@
 #   source headless_session.sh
 #   session_start "$out"      # sets DISPLAY, PULSE_SERVER, XDG_*, HOME; logs go to $out
 #   session_start_display "$out"   # the X server alone, for programs that play nothing
+#   session_start_bus         # a private session bus; sets DBUS_SESSION_BUS_ADDRESS
+#   session_level NAME FOLDER # the RMS of what the sink carries over 1.5 s (FOLDER/NAME.wav)
 #   session_track $!          # a process to end when the script exits
 #   fail "reason"             # one line on stderr, then exit 1 (cleanup runs)
 #
@@ -125,6 +127,38 @@ session_start() {
     session_require Xvfb xwininfo pulseaudio pactl awk
     session_start_sound "$1"
     session_start_display "$1"
+}
+
+# A session bus of the script's own, in DBUS_SESSION_BUS_ADDRESS.
+session_start_bus() {
+    [ -n "${session_dir:-}" ] || session_prepare
+    session_require dbus-daemon
+    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$session_dir/bus" \
+        2>"$session_dir/bus.log" &
+    session_track $!
+    wait_for 10 test -s "$session_dir/bus" ||
+        fail "dbus-daemon did not start: $(tail -1 "$session_dir/bus.log")"
+    DBUS_SESSION_BUS_ADDRESS=$(head -1 "$session_dir/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
+# The RMS of both channels of what the null sink carries over 1.5 s, recorded
+# to FOLDER/NAME.wav half a second after the call, so the sound server's own
+# delay has passed.
+session_level() {
+    local name=$1 folder=$2 recorder
+    session_require parecord sox
+    sleep 0.5
+    parecord -d test_null.monitor --latency-msec=20 --file-format=wav --rate=44100 --channels=2 \
+        --format=s16le "$folder/$name.wav" 2>>"$session_dir/parecord.log" &
+    recorder=$!
+    session_track "$recorder"
+    wait_for 5 bash -c 'pactl list short source-outputs | grep -q .' ||
+        fail "parecord did not connect to the null sink's monitor"
+    sleep 1.5
+    kill -INT "$recorder"
+    wait_exit "$recorder" 5 || fail "parecord did not finish its file"
+    sox "$folder/$name.wav" -n stat 2>&1 | awk '/^RMS +amplitude:/ { print $3 }'
 }
 
 # Waits up to 15 s for the player's main window and prints its id.

@@ -42,11 +42,7 @@ rm -f "$out"/{closes.txt,ravelle.log,pulseaudio.log,xvfb.log}
 session_start "$out"
 work=$session_dir
 
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
-session_track $!
-wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start: $(tail -1 "$work/bus.log")"
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+session_start_bus
 
 mkdir -p "$work/media"
 sox -n -r 44100 -c 2 -b 16 "$work/media/tone.wav" synth 30 sine 440 vol 0.3 ||

@@ -35,11 +35,7 @@ printf '[Default Applications]\naudio/mpeg=org.ravelle.Ravelle.desktop\n' \
     >"$XDG_CONFIG_HOME/mimeapps.list"
 export PATH=$prefix/bin:$PATH
 
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
-session_track $!
-wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start"
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+session_start_bus
 
 # --- two tagged MP3s ----------------------------------------------------------------
 mkdir -p "$work/music"
@@ -55,19 +51,7 @@ mpris() { timeout 5 gdbus call --session --dest "$bus_name" --object-path /org/m
 metadata() {
     mpris --method org.freedesktop.DBus.Properties.Get org.mpris.MediaPlayer2.Player Metadata
 }
-level() {
-    local name=$1 recorder
-    sleep 0.5
-    parecord -d test_null.monitor --latency-msec=20 --file-format=wav --rate=44100 --channels=2 \
-        --format=s16le "$out/$name.wav" 2>>"$work/parecord.log" &
-    recorder=$!
-    session_track "$recorder"
-    wait_for 5 bash -c 'pactl list short source-outputs | grep -q .' || fail "parecord did not start"
-    sleep 1.5
-    kill -INT "$recorder"
-    wait_exit "$recorder" 5 || fail "parecord did not finish its file"
-    sox "$out/$name.wav" -n stat 2>&1 | awk '/^RMS +amplitude:/ { print $3 }'
-}
+level() { session_level "$1" "$out"; }
 heard() { awk -v v="$1" 'BEGIN { exit !(v > 0.05) }'; }
 
 # --- the first gio open starts the player ---------------------------------------------

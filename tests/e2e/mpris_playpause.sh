@@ -32,11 +32,7 @@ work=$session_dir
 report=$out/report.txt
 
 # --- a private session bus --------------------------------------------------
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
-session_track $!
-wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start: $(tail -1 "$work/bus.log")"
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+session_start_bus
 
 dbus-monitor --session "type='signal',interface='org.freedesktop.DBus.Properties',path='$object'" \
     >"$out/monitor.log" 2>&1 &
@@ -67,23 +63,7 @@ wait_for 10 mpris --method org.freedesktop.DBus.Peer.Ping ||
     timeout 10 gdbus introspect --session --dest "$bus_name" --object-path "$object" 2>&1
 } >"$report" || fail "gdbus could not introspect $object"
 
-# --- a level of what the sink carries for a while -----------------------------
-# RMS of both channels over 1.5 s, recorded half a second after the step so
-# the sound server's own delay has passed.
-level() {
-    local name=$1 recorder
-    sleep 0.5
-    parecord -d test_null.monitor --latency-msec=20 --file-format=wav --rate=44100 --channels=2 \
-        --format=s16le "$out/$name.wav" 2>>"$work/parecord.log" &
-    recorder=$!
-    session_track "$recorder"
-    wait_for 5 bash -c 'pactl list short source-outputs | grep -q .' ||
-        fail "parecord did not connect to the null sink's monitor"
-    sleep 1.5
-    kill -INT "$recorder"
-    wait_exit "$recorder" 5 || fail "parecord did not finish its file"
-    sox "$out/$name.wav" -n stat 2>&1 | awk '/^RMS +amplitude:/ { print $3 }'
-}
+level() { session_level "$1" "$out"; }
 step() {
     local method=$1 expected=$2 output
     output=$(mpris --method "$player_interface.$method" 2>&1) || fail "$method failed: $output"

@@ -28,11 +28,7 @@ session_start "$out"
 work=$session_dir
 report=$out/report.txt
 
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
-session_track $!
-wait_for 10 test -s "$work/bus" || fail "dbus-daemon did not start: $(tail -1 "$work/bus.log")"
-DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-export DBUS_SESSION_BUS_ADDRESS
+session_start_bus
 
 mkdir -p "$work/media"
 for name in first second; do
@@ -48,20 +44,7 @@ status() {
         sed -n "s/^(<'\(.*\)'>,)$/\1/p"
 }
 is_status() { [ "$(status)" = "$1" ]; }
-# RMS of what the sink carries over 1.5 s.
-level() {
-    local name=$1 recorder
-    parecord -d test_null.monitor --latency-msec=20 --file-format=wav --rate=44100 --channels=2 \
-        --format=s16le "$out/$name.wav" 2>>"$work/parecord.log" &
-    recorder=$!
-    session_track "$recorder"
-    wait_for 5 bash -c 'pactl list short source-outputs | grep -q .' ||
-        fail "parecord did not connect to the null sink's monitor"
-    sleep 1.5
-    kill -INT "$recorder"
-    wait_exit "$recorder" 5 || fail "parecord did not finish its file"
-    sox "$out/$name.wav" -n stat 2>&1 | awk '/^RMS +amplitude:/ { print $3 }'
-}
+level() { session_level "$1" "$out"; }
 heard() { awk -v v="$1" 'BEGIN { exit !(v > 0.05) }'; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 

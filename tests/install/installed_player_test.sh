@@ -27,6 +27,12 @@ done
 desktop-file-validate "$prefix/share/applications/org.ravelle.Ravelle.desktop" || fail "desktop file"
 grep -qx "Exec=$prefix/bin/ravelle" "$prefix/share/dbus-1/services/org.ravelle.Ravelle.service" ||
     fail "the D-Bus service does not start $prefix/bin/ravelle"
+# Staged the way packagers build (and cpack makes the .deb): every file once
+# under DESTDIR, the service starting the program at its final place.
+DESTDIR=$work/stage cmake --install "$build" --prefix /usr >/dev/null || fail "staged install failed"
+grep -qx "Exec=/usr/bin/ravelle" "$work/stage/usr/share/dbus-1/services/org.ravelle.Ravelle.service" ||
+    fail "staged under DESTDIR, the D-Bus service is missing or does not start /usr/bin/ravelle"
+[ -z "$(find "$work/stage" -mindepth 1 -maxdepth 1 ! -name usr)" ] || fail "files staged outside DESTDIR/usr"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.ravelle.Ravelle.metainfo.xml" >/dev/null \
   || fail "metainfo"
 
