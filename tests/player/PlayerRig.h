@@ -20,7 +20,6 @@
 #include "doubles/ScriptedFileDialog.h"
 #include "doubles/SimulatedMediaDevice.h"
 #include "errors/EventDispatch.h"
-#include "forms/Rnd.h"
 #include "support/LastResortRecorder.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrinters.h"
@@ -43,29 +42,13 @@ private:
     int sent = 0, budget = 20000;
 };
 
-// The six transport flags: Play, Pause shown and enabled, Stop, Resume
-// shown and enabled, written "1 10 1 01" (blanks only group).
-struct TransportFlags {
-    bool play, pauseShown, pauseEnabled, stop, resumeShown, resumeEnabled;
-
-    static TransportFlags parse(const char* text) {
-        bool bits[6] = {};
-        int n = 0;
-        for (const char* c = text; *c; ++c)
-            if (*c == '0' || *c == '1') bits[n++] = *c == '1';
-        EXPECT_EQ(n, 6) << "six flags in " << text;
-        return {bits[0], bits[1], bits[2], bits[3], bits[4], bits[5]};
-    }
-    static TransportFlags of(const Form1& form) {
-        return {form.Command2.Enabled(), form.Command3.Visible(), form.Command3.Enabled(),
-                form.Command4.Enabled(), form.Command5.Visible(), form.Command5.Enabled()};
-    }
-    bool operator==(const TransportFlags&) const = default;
-};
-
-inline void PrintTo(const TransportFlags& f, std::ostream* out) {
-    *out << f.play << ' ' << f.pauseShown << f.pauseEnabled << ' ' << f.stop << ' ' << f.resumeShown
-         << f.resumeEnabled;
+// The six transport flags, written "1 10 1 01": Play, Pause shown and
+// enabled, Stop, Resume shown and enabled.
+inline std::string transportFlags(const Form1& f) {
+    const auto bit = [](bool on) { return on ? '1' : '0'; };
+    return {
+        bit(f.Command2.Enabled()), ' ', bit(f.Command3.Visible()), bit(f.Command3.Enabled()), ' ',
+        bit(f.Command4.Enabled()), ' ', bit(f.Command5.Visible()), bit(f.Command5.Enabled())};
 }
 
 // Lengths that stand for files the device cannot play; so does length 0.
@@ -180,8 +163,6 @@ public:
             if (entry.startsWith(QLatin1String("open "))) files << entry.mid(5);
         return files;
     }
-    TransportFlags flags() const { return TransportFlags::of(*form); }
-    QString status() const { return form->Label4.Caption(); }
     QWidget* focus() const { return QApplication::focusWidget(); }
 
     // Every difference from want, in one failure.
@@ -192,8 +173,8 @@ public:
                 wrong << what << ' ' << ::testing::PrintToString(seen) << ", not "
                       << ::testing::PrintToString(wanted) << "; ";
         };
-        if (want.flags) differs("flags", flags(), TransportFlags::parse(want.flags));
-        if (want.status) differs("status", status(), *want.status);
+        if (want.flags) differs("flags", transportFlags(*form), std::string(want.flags));
+        if (want.status) differs("status", form->Label4.Caption(), *want.status);
         if (want.playing) differs("playing", mci->isPlaying(), *want.playing);
         if (want.open) differs("open", mci->isOpen(), *want.open);
         if (want.focus)

@@ -41,7 +41,7 @@ TEST_F(WindowTest, LooksAsTheReferencePictureAtStartUp) {
     }
     EXPECT_EQ(form.frameGeometry().height(), 140) << "outer height 2100 twips at 15 a pixel";
     // What the picture shows, as the controls carry it.
-    EXPECT_EQ(TransportFlags::of(form), TransportFlags::parse("1 11 1 01"));
+    EXPECT_EQ(transportFlags(form), "1 11 1 01");
     EXPECT_EQ(std::tuple(form.Command7.Visible(), form.Command8.Visible(), form.List1.Visible()),
               std::tuple(true, false, false));
     EXPECT_FALSE(form.Command8.Enabled());
