@@ -13,9 +13,17 @@
 namespace {
 constexpr com::DispId kValue = 1745027073;
 int sliderValue(Form1& form) { return form.vsVolume->get(kValue).toInt32(); }
+
+// The output level is the process's: each case leaves it as it found it.
+class Volume : public ::testing::Test {
+    const quint32 m_before = WaveOut::instance().volume();
+
+protected:
+    ~Volume() override { waveOutSetVolume(0, m_before); }
+};
 }  // namespace
 
-TEST(Volume, StartUpCreatesTheSliderAndSetsTheLevelOnceBeforeThePlaylistIsRestored) {
+TEST_F(Volume, StartUpCreatesTheSliderAndSetsTheLevelOnceBeforeThePlaylistIsRestored) {
     waveOutSetVolume(0, 0xFFFFFFFF);
     TempConfig config;
     config.writeStore(QStringLiteral("ravelle"), "[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n");
@@ -31,7 +39,7 @@ TEST(Volume, StartUpCreatesTheSliderAndSetsTheLevelOnceBeforeThePlaylistIsRestor
     EXPECT_FALSE(form.vsVolume->Visible());
 }
 
-TEST(Volume, EveryScrollBarValueReachesBothChannelsThroughTheSliderForEveryStream) {
+TEST_F(Volume, EveryScrollBarValueReachesBothChannelsThroughTheSliderForEveryStream) {
     TempConfig config;
     SimulatedForm1 form;
     form.Show();
