@@ -1,7 +1,6 @@
-// What only the GStreamer device does, on small files made for the run: the
-// look at a file, never held up by a file system that stops answering; what
-// it refuses and why (a fake output too); every format played to its exact
-// end (an MP3 without a length header estimated until the decoder knows).
+// What only the GStreamer device does, on small files made for the run: the look
+// at a file, never held up by a file system that stops answering; what it refuses
+// and why; every format played to its exact end, MIDI through a loud enough font.
 #include <fcntl.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>

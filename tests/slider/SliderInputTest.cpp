@@ -1,7 +1,6 @@
-// The pointer handler by handler, in the constituents' own twips: the end
-// zones step, the track pages, the thumb drags. What only real input shows
-// (the grab, the double-click, the key codes, the event order) is in the
-// test container's scripts.
+// The pointer handler by handler, in the constituents' own twips: the end zones
+// step, the track pages, the thumb drags. What only real input shows (the grab,
+// the double-click, key codes, the event order) is the test container's.
 #include "SliderHost.h"
 
 using SliderPointer = SliderTest;

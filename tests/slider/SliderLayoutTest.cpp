@@ -21,22 +21,19 @@ TEST(SliderLayout, ZonesAtTheEndsTheTrackBetweenAndAtLeast480By240) {
                         c.askedHeight);
         const NewHscrollbar& s = *host.slider;
         SCOPED_TRACE(c.askedWidth);
-        EXPECT_FLOAT_EQ(s.UserControl::Width(), c.width);
-        EXPECT_FLOAT_EQ(s.UserControl::Height(), 240);
         // The host's extender follows the size the control kept.
-        EXPECT_FLOAT_EQ(host.site->Width(), c.width);
-        EXPECT_FLOAT_EQ(host.site->Height(), 240);
+        EXPECT_EQ((std::array{s.UserControl::Width(), s.UserControl::Height(), host.site->Width(),
+                              host.site->Height()}),
+                  (std::array{c.width, 240.f, c.width, 240.f}));
         EXPECT_EQ(host.site->window()->size(), QSize(int(c.width / 15), 16));
-        EXPECT_FLOAT_EQ(s.picArrUp.Left(), 0);
-        EXPECT_FLOAT_EQ(s.picBar.Left(), 105);
-        EXPECT_FLOAT_EQ(s.picBar.Width(), c.width - 105 - 135);
-        EXPECT_FLOAT_EQ(s.picArrDn.Left(), c.width - 135);
         EXPECT_EQ(s.thumbTravel(), c.travel);
-        EXPECT_FLOAT_EQ(s.picCur.Left(), 105);
-        // Tops and heights are never touched.
+        // The left edges of the zones, the track and the thumb at Value 0; the
+        // track's width; then the tops and heights, which are never touched.
         EXPECT_EQ(
-            (std::array{s.picBar.Top(), s.picBar.Height(), s.picCur.Height(), s.picArrDn.Top()}),
-            (std::array{60.f, 60.f, 180.f, 30.f}));
+            (std::array{s.picArrUp.Left(), s.picArrDn.Left(), s.picBar.Left(), s.picCur.Left(),
+                        s.picBar.Width(), s.picBar.Top(), s.picBar.Height(), s.picCur.Height(),
+                        s.picArrDn.Top()}),
+            (std::array{0.f, c.width - 135, 105.f, 105.f, c.width - 240, 60.f, 60.f, 180.f, 30.f}));
     }
     // Created but not yet sized: the designed 2385-wide layout, Value 0 at
     // its track's left end.

@@ -5,7 +5,6 @@
 #include "SliderHost.h"
 #include "forms/InputCodes.h"
 
-using quillet::NewHscrollbar;
 using SliderOverflow = SliderTest;
 
 TEST_F(SliderOverflow, APropertyPutKeepsWhatWasAssignedBeforeTheFailure) {
@@ -31,7 +30,7 @@ TEST_F(SliderOverflow, APropertyPutKeepsWhatWasAssignedBeforeTheFailure) {
     EXPECT_EQ(s.Value(), 4188715);
     EXPECT_FLOAT_EQ(s.picCur.Left(), placed);
     EXPECT_TRUE(host.notified.isEmpty() && host.events.isEmpty());
-    EXPECT_EQ(errorOf([] { NewHscrollbar::trackColour(-4232533); }), 6);
+    EXPECT_EQ(errorOf([] { quillet::NewHscrollbar::trackColour(-4232533); }), 6);
     EXPECT_EQ(s.put_Value(4200000), com::hr::fromError(6));
 }
 
