@@ -13,11 +13,12 @@
 
 namespace {
 
-// A file that is there, as the Open dialog only ever returns, in a folder.
+// A file that is there, as the Open dialog only ever returns.
 struct Chosen : QTemporaryFile {
     bool made = open();
     QString path = fileName(), uri = QUrl::fromLocalFile(path).toString();
 };
+const char* const kStates[] = {"Idle", "Playing", "Paused", "Stopped"};
 }  // namespace
 
 TEST(MprisMethods, EachPressesItsButtonOnlyWhenItCanBePressedAndTheDesktopHearsWhatChanged) {
@@ -41,7 +42,7 @@ TEST(MprisMethods, EachPressesItsButtonOnlyWhenItCanBePressedAndTheDesktopHearsW
     };
     for (const auto& [method, arguments, button] : methods) {
         for (int s = 0; s < 4; ++s) {
-            SCOPED_TRACE(std::string(method) + " in state " + std::to_string(s));
+            SCOPED_TRACE(std::string(method) + " in " + kStates[s]);
             MprisRig rig;
             rig.addEntry("/music/a.mp3", 60000);
             rig.mci->addFile(chosen.path, 30000);

@@ -5,7 +5,6 @@
 #include <QDBusObjectPath>
 
 #include "MprisRig.h"
-#include "mpris/MprisState.h"
 
 namespace {
 QString trackIdOf(const QVariant& metadata) {
@@ -20,11 +19,6 @@ QString line(const QVariantMap& view) {
                .arg(yes("CanPlay"), yes("CanPause"), yes("CanGoNext")) +
            (trackIdOf(view["Metadata"]) == mpris::kNoTrack ? " no track" : "");
 }
-
-// A device that reads a track's own tags, as the GStreamer one does.
-struct TaggedDevice : BoundedDevice {
-    TrackTags tags() const override { return {"一首歌", "某歌手", "某专辑", 3}; }
-};
 }  // namespace
 
 TEST(MprisView, StatusButtonsTrackAndVolumeFollowTheWindowWithOneSignalPerHandler) {
@@ -98,18 +92,4 @@ TEST(MprisView, StatusButtonsTrackAndVolumeFollowTheWindowWithOneSignalPerHandle
     rig.pause();
     rig.stop();
     EXPECT_EQ(line(rig.desktop->view()), "Paused play 1 pause 0 next 1 no track");
-}
-
-TEST(MprisView, MetadataCarriesTheTracksOwnTags) {
-    TempConfig config;
-    auto device = std::make_unique<TaggedDevice>();
-    device->addFile("/music/a.mp3", 60000);
-    device->setFileName("/music/a.mp3");
-    device->setCommand("open");
-    const Form1 form(std::move(device), std::make_unique<ScriptedFileDialog>());
-    const QVariantMap metadata = MprisState::of(form).metadata();
-    EXPECT_EQ(metadata.value("xesam:title"), "一首歌") << "not the file's name";
-    EXPECT_EQ(metadata.value("xesam:artist"), QStringList{"某歌手"});
-    EXPECT_EQ(metadata.value("xesam:album"), "某专辑");
-    EXPECT_EQ(metadata.value("xesam:trackNumber"), 3);
 }
