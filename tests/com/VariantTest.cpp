@@ -39,15 +39,6 @@ TEST(Variant, BooleansAreMinusOneAndTextMustBeANumber) {
     EXPECT_FALSE(Variant(int16_t(1)) == Variant(int32_t(1)));
 }
 
-TEST(Variant, ByReferenceIntegersWriteThrough) {
-    int16_t keyCode = 34;
-    Variant arg = Variant::byRef(&keyCode);
-    EXPECT_EQ(arg.toInt32(), 34);
-    *arg.refInt16() = 0;
-    EXPECT_EQ(keyCode, 0);
-    EXPECT_EQ(Variant(int32_t(5)).refInt16(), nullptr);
-}
-
 TEST(PropertyBag, AValueAtItsDefaultIsNotKeptEvenWhenWrittenBack) {
     hosting::PropertyBag bag;
     bag.WriteProperty(QStringLiteral("Max"), Variant(int32_t(100)), Variant(int32_t(32767)));
