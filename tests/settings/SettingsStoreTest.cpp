@@ -1,9 +1,7 @@
 // The per-user settings store as a file: where it is kept, the dialect
-// QSettings reads and writes, values exact, a write that replaces the file
-// whole and keeps what others wrote, the read ahead, and files that are not
-// what they should be (never hung on, nor written over unread or uncopied,
-// damage copied once, a failed flush said as such, leftovers cleared). What
-// the player makes of a damaged or unreadable store is tested with it.
+// QSettings reads and writes, whole-file writes that keep what others wrote,
+// the read ahead, and files that are not what they should be (never hung
+// on, nor written over unread or uncopied, leftovers cleared).
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -44,8 +42,7 @@ QByteArray contentOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Opens the store on another thread: a store that would hang start-up fails
-// the test instead of hanging it. Unblocks a pipe's reader if need be.
+// Opens the store on another thread, so that a hang fails the test instead.
 std::unique_ptr<SettingsStore> openWithin(const TempConfig& config, const QString& pipe = {}) {
     auto opening =
         std::async(std::launch::async, [] { return std::make_unique<SettingsStore>(kApp); });
@@ -85,21 +82,16 @@ TEST(SettingsStore, OneFileAnApplicationThatQSettingsReadsAndWritesWithEveryValu
     EXPECT_EQ(config.readStore(kApp), QByteArray("[num]\nvalue=3\n"));
     EXPECT_TRUE(config.readStore(QStringLiteral("工程1")).contains("[Settings]\nShowAbout=True"));
 
-    QStringList values = {"/home/用户/音乐/歌 🎵.mp3",
-                          "tab\there, newline\nthere",
-                          "\\x41 is not A, \\\\ stays",
-                          "ends with backslash\\",
-                          "\"fully quoted\"",
-                          "@@double at",
-                          "semi;colon",
-                          " ",
-                          "café ñ",
-                          "one,two, three",
-                          "/m/tab\tthen\uFEFFa byte-order mark.mp3",
-                          "@Variant(not really)",
-                          "[section]"};
-    values << QChar(1) + QStringLiteral("1f after a control character") << QString()
-           << QString(1 << 20, u'x');
+    // Values that need quotes or escapes in the file, one after another.
+    QStringList values =
+        QStringLiteral(
+            "/home/用户/音乐/歌 🎵.mp3|tab\there, newline\nthere|\\x41 is not A, "
+            "\\\\ stays|ends with backslash\\|\"fully quoted\"|@@double at|semi;colon| "
+            "|café ñ|one,two, three|/m/tab\tthen\uFEFFa byte-order mark.mp3|"
+            "@Variant(not really)|[section]|\u0001"
+            "1f after a control character|")
+            .split(u'|');
+    values << QString(1 << 20, u'x');
     {
         SettingsStore store(kApp);
         for (int i = 0; i < values.size(); ++i)
@@ -163,9 +155,8 @@ TEST(SettingsStore, AWriteReplacesTheFileWholeWithWhatOthersWroteOrFailsLeavingI
         EXPECT_EQ(besideStore(config), QStringList{QStringLiteral("ravelle.ini")});
     }
 
-    // Meanwhile another program wrote an entry of its own: the save, tried
-    // again, keeps it. A new file is renamed over the old one: a crash
-    // part-way leaves the old file untouched rather than half-written.
+    // Another program wrote meanwhile: the save tried again keeps its entry,
+    // in a new file renamed over the old one (a crash leaves no half file).
     {
         SettingsStore other(kApp);
         other.save(QStringLiteral("Settings"), QStringLiteral("ShowAbout"), QStringLiteral("True"));
@@ -198,8 +189,19 @@ TEST(SettingsStore, AStoreReadAheadIsTheOneTheProgramThenUsesAndItsDamageIsKeptA
     EXPECT_TRUE(settings::store(kApp).sync());
     EXPECT_TRUE(config.readStore(kApp).contains("/m/b.mp3"));
 
-    // One that is never asked for is still closed cleanly.
+    // One that is never asked for is still closed cleanly. One whose read
+    // does not end (a network disk gone) is given up, the file unread.
     settings::prefetch(QStringLiteral("工程1"));
+    config.writeStore(QStringLiteral("hung"), "[num]\nvalue=1\n");
+    std::promise<void> answer;
+    settings::prefetch(QStringLiteral("hung"),
+                       [hang = answer.get_future().share()](const auto&) { hang.wait(); });
+    auto taking =
+        std::async(std::launch::async, [] { return &settings::store(QStringLiteral("hung")); });
+    const bool gaveUp = taking.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    answer.set_value();
+    EXPECT_TRUE(gaveUp);
+    EXPECT_TRUE(taking.get()->readProblem().contains(config.storeFile(QStringLiteral("hung"))));
 }
 
 TEST(SettingsStore, APipeOrADeviceAtTheStoresPathIsNeverOpenedAndNeverReplaced) {
@@ -208,9 +210,8 @@ TEST(SettingsStore, APipeOrADeviceAtTheStoresPathIsNeverOpenedAndNeverReplaced) 
     QDir().mkpath(QFileInfo(store).path());
     const QString pipe = config.path() + QStringLiteral("/a pipe");
     ASSERT_EQ(::mkfifo(native(pipe).constData(), 0600), 0);
-    // A socket stands for the device nodes: opened, a device may do
-    // something, and a store that wrote through a link would replace it.
-    // Links here lead only to files the test made.
+    // A socket stands for the device nodes, which may act when opened or be
+    // replaced through a link: links here lead only to files the test made.
     const QString socketPath = config.path() + QStringLiteral("/a socket");
     const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address = {};
@@ -260,8 +261,7 @@ TEST(SettingsStore, DamageIsReadAsFarAsItGoesAndCopiedAsideOnceBeforeAnyWriteOve
     }
     EXPECT_EQ(copies().size(), 2) << "one copy of each damage";
 
-    // A file damaged by another program after the start is kept before a
-    // save replaces it.
+    // Damage another program made after the start is kept before a save.
     config.writeStore(kApp, "[num]\nvalue=0\n");
     SettingsStore store(kApp);
     const QByteArray damaged = "written meanwhile, not settings\n";
