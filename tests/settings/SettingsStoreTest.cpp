@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -21,6 +22,7 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <thread>
 
 #include "settings/SettingsStore.h"
 #include "support/TempConfig.h"
@@ -57,12 +59,17 @@ std::unique_ptr<SettingsStore> openWithin(const TempConfig& config, const QStrin
 }
 
 // Makes every fdatasync in this process fail with this error (0: work
-// again), as a failing or full disk does. The test program itself defines
-// fdatasync, so the libraries' calls reach this stand-in first.
+// again), as a failing or full disk does, or hang while diskSyncHangs is
+// set, as a disk that stopped answering does. The test program itself
+// defines fdatasync, so the libraries' calls reach this stand-in first.
 std::atomic<int> diskSyncFailure{0};
+std::atomic<bool> diskSyncHangs{false}, diskSyncHanging{false};
 }  // namespace
 
 extern "C" int fdatasync(int fd) {
+    for (; diskSyncHangs; diskSyncHanging = true)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    diskSyncHanging = false;
     if (const int error = diskSyncFailure.load()) {
         errno = error;
         return -1;
@@ -174,6 +181,49 @@ TEST(SettingsStore, AWriteReplacesTheFileWholeWithWhatOthersWroteOrFailsLeavingI
     const SettingsStore reread(kApp);
     EXPECT_EQ(reread.get(QStringLiteral("0"), QStringLiteral("value")), u"/new.mp3");
     EXPECT_EQ(reread.get(QStringLiteral("Settings"), QStringLiteral("ShowAbout")), u"True");
+}
+
+TEST(SettingsStore, ASaveHungOnTheDiskHoldsTheOthersBackOnceAndNoLongerThanItHangs) {
+    TempConfig config;
+    SettingsStore hung(kApp), other(kApp);
+    int saves = 0;  // each save writes something new
+    const auto hangWhile = [&](auto&& during) {
+        hung.save(QStringLiteral("0"), QStringLiteral("value"), QString::number(++saves));
+        diskSyncHangs = true;
+        auto saving = std::async(std::launch::async, [&] { return hung.sync(); });
+        QElapsedTimer waited;
+        waited.start();
+        while (!diskSyncHanging && waited.elapsed() < 10000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (diskSyncHanging)
+            during();
+        else
+            ADD_FAILURE() << "the save never reached the disk";
+        diskSyncHangs = false;
+        EXPECT_TRUE(saving.get()) << hung.error().toStdString();
+    };
+    const auto otherSaves = [&] {
+        other.save(QStringLiteral("1"), QStringLiteral("value"), QString::number(++saves));
+        return other.sync();
+    };
+    hangWhile([&] {
+        // The first save behind it waits, and gives up in the end; the next
+        // ones do not wait again.
+        EXPECT_FALSE(otherSaves());
+        EXPECT_TRUE(other.error().contains(QStringLiteral("另一次保存没有结束")));
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_FALSE(otherSaves());
+        EXPECT_LT(waited.elapsed(), 5000) << "a second wait for the same hung save";
+    });
+    // Once the disk answers, saves wait for each other again.
+    hangWhile([&] {
+        auto answering = std::async(std::launch::async, [] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            diskSyncHangs = false;
+        });
+        EXPECT_TRUE(otherSaves()) << other.error().toStdString();
+    });
 }
 
 TEST(SettingsStore, AStoreReadAheadIsTheOneTheProgramThenUsesAndItsDamageIsKeptAside) {
