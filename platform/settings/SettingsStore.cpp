@@ -113,15 +113,19 @@ std::timed_mutex& writeTurn() {
 constexpr auto kWriteTurnWait = std::chrono::seconds(10);
 
 // Once a wait for the turn was given up (a save hangs on a disk that stopped
-// answering), later saves only try: waiting again would add the same ten
-// seconds to every save left, the exit's among them.
+// answering), later saves only try while that save holds it: waiting again
+// would add the same ten seconds to every save left, the exit's among them.
+// Once it has let go, saves wait for each other again.
 std::atomic<bool>& turnGivenUp() {
     static std::atomic<bool> givenUp{false};
     return givenUp;
 }
 
 bool takeWriteTurn(std::unique_lock<std::timed_mutex>& turn) {
-    if (turnGivenUp() ? turn.try_lock() : turn.try_lock_for(kWriteTurnWait)) return true;
+    if (turnGivenUp() ? turn.try_lock() : turn.try_lock_for(kWriteTurnWait)) {
+        turnGivenUp() = false;
+        return true;
+    }
     turnGivenUp() = true;
     return false;
 }

@@ -5,28 +5,15 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QStringList>
 
 #include "com/Resources.h"
 
 // The files the build made, read as files: the tests never link them.
 inline const QString kQuilletFile = QStringLiteral(QUILLET_PATH);
-inline const QString kRavelleFile = QStringLiteral(RAVELLE_PATH);
 
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A description the build compiles (type library, resource script,
-// picture), relative to the source tree: its statements, one a line, with
-// comments and blank lines dropped and runs of spaces made one.
-inline QStringList descriptionLines(const QString& relativePath) {
-    QStringList lines;
-    for (const QString& line :
-         QString::fromUtf8(fileBytes(QStringLiteral(SOURCE_DIR "/") + relativePath)).split(u'\n'))
-        if (const QString s = line.simplified(); !s.isEmpty() && !s.startsWith(u'#')) lines << s;
-    return lines;
 }
 
 // Really mapped in this process, not just remembered by the platform.

@@ -26,7 +26,7 @@ TEST(Variant, NumbersRoundTiesToEvenAndOverflowIsError6) {
     EXPECT_EQ(com::checkedSub(0, INT32_MAX), -INT32_MAX);
 }
 
-TEST(Variant, BooleansAreMinusOneAndTextMustBeANumber) {
+TEST(Variant, BooleansAreMinusOneTextMustBeANumberAndReferencesWriteThrough) {
     EXPECT_EQ(Variant(true).toInt32(), -1);
     EXPECT_TRUE(Variant(int16_t(-1)).toBool());
     EXPECT_FALSE(Variant().toBool());
@@ -37,11 +37,9 @@ TEST(Variant, BooleansAreMinusOneAndTextMustBeANumber) {
     EXPECT_EQ(Variant(true).toString(), QStringLiteral("True"));
     // Same value in another type is another variant.
     EXPECT_FALSE(Variant(int16_t(1)) == Variant(int32_t(1)));
-}
-
-TEST(Variant, ByReferenceIntegersWriteThrough) {
+    // A handler's write to a by-reference argument reaches the caller.
     int16_t keyCode = 34;
-    Variant arg = Variant::byRef(&keyCode);
+    const Variant arg = Variant::byRef(&keyCode);
     EXPECT_EQ(arg.toInt32(), 34);
     *arg.refInt16() = 0;
     EXPECT_EQ(keyCode, 0);

@@ -1,5 +1,6 @@
 // The media device contract the player's handlers rely on, held alike by the
-// simulated device on its virtual clock and by the GStreamer one in real time.
+// simulated device on its virtual clock and by the GStreamer one in real time,
+// then what only the simulated one does.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
@@ -25,14 +26,12 @@ struct SimulatedDriver {
     SimulatedMediaDevice device;
 
     QString playable(const QString& name, qint32 ms) {
-        device.addFile("/music/" + name, ms);
-        return "/music/" + name;
+        device.addFile(name, ms);
+        return name;
     }
     qint64 now() const { return device.now(); }
-    void wait(int ms) { device.advance(ms); }
-    void busy(int ms) { device.advance(ms); }  // nothing waits for the thread here
-    template <typename Condition>
-    bool waitFor(Condition done, int limitMs) {
+    void wait(int ms, bool /*busy*/ = false) { device.advance(ms); }  // nothing waits for it
+    bool waitFor(const std::function<bool()>& done, int limitMs) {
         for (int ms = 0; ms < limitMs && !done(); ++ms) device.advance(1);
         return done();
     }
@@ -42,17 +41,15 @@ struct SimulatedDriver {
     double gain() const { return device.appliedGain(); }
 };
 
-// On a sink that plays in real time into nothing.
-struct GstDriver {
+struct GstDriver {  // on a sink that plays in real time into nothing
     TestMedia media;
     GstMediaDevice device{"fakesink sync=true"};
 
     QString playable(const QString& name, qint32 ms) { return media.wav(name, ms / 1000.0); }
     qint64 now() const { return QDeadlineTimer::current().deadline(); }
-    void wait(int ms) { QTest::qWait(ms); }
-    void busy(int ms) { QThread::msleep(ms); }  // the device's messages wait meanwhile
-    template <typename Condition>
-    bool waitFor(Condition done, int limitMs) {
+    // Busy, the thread leaves the device's messages waiting.
+    void wait(int ms, bool busy = false) { busy ? QThread::msleep(ms) : QTest::qWait(ms); }
+    bool waitFor(const std::function<bool()>& done, int limitMs) {
         return QTest::qWaitFor(done, limitMs + 5000);  // a busy machine is late
     }
     // A decoder that fails; a sound server that goes away, its sink failing
@@ -121,7 +118,7 @@ protected:
 using Devices = testing::Types<SimulatedDriver, GstDriver>;
 TYPED_TEST_SUITE(DeviceContract, Devices);
 
-TYPED_TEST(DeviceContract, PlaysPausesInPlaceAndHoldsTheEndTellingWatchersOfEachChange) {
+TYPED_TEST(DeviceContract, PlaysPausesInPlaceAndHoldsTheEndAtTheOutputLevelTellingWatchers) {
     auto& d = this->d;
     QStringList told;  // open and playing, at each notice
     QObject::connect(&d.changes(), &forms::ChangeNotifier::changed, [&] {
@@ -142,7 +139,7 @@ TYPED_TEST(DeviceContract, PlaysPausesInPlaceAndHoldsTheEndTellingWatchersOfEach
 
     // However late the thread hears of the end, only the end reads as the
     // length.
-    this->drv.busy(d.Length() - d.Position() + 300);
+    this->drv.wait(d.Length() - d.Position() + 300, true);
     if (d.isPlaying()) EXPECT_LT(d.Position(), d.Length());
     EXPECT_EQ(this->stateOnceEnded(), this->ended());
     d.setCommand("play");
@@ -151,34 +148,26 @@ TYPED_TEST(DeviceContract, PlaysPausesInPlaceAndHoldsTheEndTellingWatchersOfEach
     EXPECT_EQ(this->state(), this->ended()) << "the end holds until the file is closed";
     d.setCommand("close");
     EXPECT_EQ(this->state(), this->closed());
-    EXPECT_EQ(d.FileName(), song);
 
-    // The same file again is another track; one that fails to open is none.
+    // The same file, kept by the close, again is another track; one that
+    // fails to open is none.
     d.setCommand("open");
     this->open(kMissing);
     EXPECT_EQ(d.tracksOpened(), 2u);
     EXPECT_EQ(told.mid(5), (QStringList{"10", "10", "10", "00", "10", "10", "00"}));
-}
 
-TYPED_TEST(DeviceContract, WhatItCannotDoLeavesAReportTheNextSuccessClears) {
-    auto& d = this->d;
-    const std::pair<const char*, int> commands[] = {
-        {"play", media::NotOpen},  {"pause", media::NotOpen},         {"stop", media::NotOpen},
-        {"close", media::NoError}, {"rewind", media::UnknownCommand}, {"open", media::NoFileName}};
-    for (const auto& [command, error] : commands) {
-        d.setCommand(command);
-        EXPECT_EQ(d.Error(), error) << command;
-        EXPECT_EQ(d.ErrorMessage().isEmpty(), error == media::NoError) << command;
-        if (error == media::UnknownCommand) EXPECT_TRUE(d.ErrorMessage().contains(command));
-    }
-    this->open(kMissing);
-    EXPECT_EQ(this->state(), this->closed(media::FileNotFound));
-    EXPECT_TRUE(d.ErrorMessage().contains(kMissing));
-    EXPECT_EQ(d.FileName(), kMissing);
-    EXPECT_EQ(d.tracksOpened(), 0u);
-    d.setFileName(this->drv.playable("good.wav", 500));
-    d.setCommand(" Open ");  // case and blanks do not matter
-    EXPECT_TRUE(d.isOpen() && d.Error() == 0 && d.ErrorMessage().isEmpty());
+    // Every stream plays at the output level and follows it; a level set
+    // while nothing is open holds for the next stream, and the left level
+    // (the low word) is the one gain for both channels.
+    this->open(song);
+    waveOutSetVolume(0, 0x80008000);
+    EXPECT_NEAR(this->drv.gain(), 32768.0 / 65535, 1e-6);
+    d.setCommand("close");
+    waveOutSetVolume(0, 0xFFFF1000);
+    d.setCommand("open");
+    EXPECT_NEAR(this->drv.gain(), 4096.0 / 65535, 1e-6);
+    EXPECT_NE(waveOutSetVolume(1, 0x12341234), 0u) << "only device 0 exists";
+    EXPECT_EQ(WaveOut::instance().volume(), 0xFFFF1000u);
 }
 
 TYPED_TEST(DeviceContract, StatusUpdateEverySecondOfAnOpenFileAndItsHandlerMayOpenTheNext) {
@@ -187,15 +176,14 @@ TYPED_TEST(DeviceContract, StatusUpdateEverySecondOfAnOpenFileAndItsHandlerMayOp
     LastResortRecorder lastResort;
     const QString next = drv.playable("next.wav", 1500);
     QList<qint64> at;
-    d.StatusUpdate = [&] {
+    d.StatusUpdate = [&, this] {
         at << drv.now();
         if (at.size() > 1) return;
         // What the player does at the end of a track, then a failure that
         // must not unwind through the device.
         d.setCommand("stop");
         d.setCommand("close");
-        d.setFileName(next);
-        d.setCommand("open");
+        this->open(next);
         d.setCommand("play");
         errors::raiseError(errors::InvalidProcedureCall);
     };
@@ -217,10 +205,28 @@ TYPED_TEST(DeviceContract, StatusUpdateEverySecondOfAnOpenFileAndItsHandlerMayOp
     EXPECT_EQ(at.size(), 3) << "closed, or failed to open";
 }
 
-TYPED_TEST(DeviceContract, ABrokenStreamOrALostOutputEndsTheTrackAndWithNoOutputNoneOpens) {
+TYPED_TEST(DeviceContract, WhatItCannotDoLeavesAReportTheNextSuccessClearsAndNoOutputIsToldApart) {
     auto& d = this->d;
+    const std::pair<const char*, int> commands[] = {
+        {"play", media::NotOpen},  {"pause", media::NotOpen},         {"stop", media::NotOpen},
+        {"close", media::NoError}, {"rewind", media::UnknownCommand}, {"open", media::NoFileName}};
+    for (const auto& [command, error] : commands) {
+        d.setCommand(command);
+        EXPECT_EQ(d.Error(), error) << command;
+        EXPECT_EQ(d.ErrorMessage().isEmpty(), error == media::NoError) << command;
+        if (error == media::UnknownCommand) EXPECT_TRUE(d.ErrorMessage().contains(command));
+    }
+    this->open(kMissing);
+    EXPECT_EQ(this->state(), this->closed(media::FileNotFound));
+    EXPECT_TRUE(d.ErrorMessage().contains(kMissing));
+    EXPECT_EQ(d.FileName(), kMissing);
     const QString song = this->drv.playable("song.wav", 2500);
-    this->open(song);
+    d.setFileName(song);
+    d.setCommand(" Open ");  // case and blanks do not matter
+    EXPECT_TRUE(d.isOpen() && d.Error() == 0 && d.ErrorMessage().isEmpty());
+
+    // A stream that breaks off, or loses its output, ends the track; with no
+    // output no file opens.
     this->playAWhile();
     this->drv.breakOff();
     EXPECT_EQ(this->stateOnceEnded(), this->ended(media::PlaybackFailed));
@@ -249,21 +255,32 @@ TYPED_TEST(DeviceContract, ABrokenStreamOrALostOutputEndsTheTrackAndWithNoOutput
     EXPECT_EQ(this->state(), this->ended(media::OutputLost, true));
 }
 
-TYPED_TEST(DeviceContract, EveryStreamPlaysAtTheOutputLevel) {
-    waveOutSetVolume(0, 0x4E204E20);  // 20000 on both channels
-    this->open(this->drv.playable("level.wav", 500));
-    EXPECT_NEAR(this->drv.gain(), 20000.0 / 65535, 1e-6);
-    waveOutSetVolume(0, 0x80008000);  // followed while it plays
-    EXPECT_NEAR(this->drv.gain(), 32768.0 / 65535, 1e-6);
-    // A level set while nothing is open holds for the next stream.
-    this->d.setCommand("close");
-    waveOutSetVolume(0, 0x10001000);
-    this->d.setCommand("open");
-    EXPECT_NEAR(this->drv.gain(), 4096.0 / 65535, 1e-6);
-    waveOutSetVolume(0, 0xFFFF0000);  // one gain for both: the left level counts
-    EXPECT_NEAR(this->drv.gain(), 0.0, 1e-9);
-    EXPECT_NE(waveOutSetVolume(1, 0x12341234), 0u) << "only device 0 exists";
-    EXPECT_EQ(WaveOut::instance().volume(), 0xFFFF0000u);
+using SimulatedDevice = DeviceContract<SimulatedDriver>;
+
+TEST_F(SimulatedDevice, KeepsExactTimeOpensAFileOfNoLengthAndLogsEveryCommand) {
+    d.addFile("/music/a.mp3", 2500);
+    d.addFile("/music/silent.wav", 0);
+    d.addUnplayableFile("/music/broken.mp3");
+    d.StatusUpdate = [&] {
+        if (d.FileName() == "/music/a.mp3") return;
+        open("/music/a.mp3");
+        d.setCommand("play");
+    };
+    // Opens, already at its end (the real device refuses it): the player
+    // must not divide by its length.
+    open("/music/silent.wav");
+    EXPECT_TRUE(d.isOpen() && d.Error() == 0 && d.Length() == 0);
+    d.setCommand("play");
+    d.advance(2500);  // a.mp3 opens at 1000 and plays the rest of the step
+    EXPECT_EQ(d.Position(), 1500);
+    d.advance(999);
+    EXPECT_EQ(d.Position(), 2499) << "to the millisecond, however long the step";
+    d.setCommand("close");
+    EXPECT_EQ(d.appliedLevel(), 0u) << "no stream, no level";
+    open("/music/broken.mp3");
+    EXPECT_EQ(d.Error(), media::NotPlayable);
+    EXPECT_EQ(d.log(), (QStringList{"open /music/silent.wav", "play", "open /music/a.mp3", "play",
+                                    "close", "open /music/broken.mp3"}));
 }
 
 }  // namespace

@@ -24,9 +24,8 @@ public:
                 "filesink location=\"%5\"")
                 .arg(QString::number(qRound(seconds * 10)), QString::number(rate / 10),
                      QString::number(rate), chain, path(name));  // 100 ms a buffer
-        return QProcess::execute("gst-launch-1.0", QProcess::splitCommand(pipeline)) == 0
-                   ? path(name)
-                   : QString();
+        if (QProcess::execute("gst-launch-1.0", QProcess::splitCommand(pipeline)) != 0) return {};
+        return path(name);
     }
     QString wav(const QString& name, double seconds) { return encoded(name, seconds, "wavenc"); }
     // At a constant bit rate; without the header that carries its length,
@@ -35,20 +34,6 @@ public:
         return encoded(name, seconds,
                        QStringLiteral("lamemp3enc target=bitrate cbr=true bitrate=128%1")
                            .arg(withLengthHeader ? " ! xingmux" : ""));
-    }
-    // A Standard MIDI File at 120 beats a minute and 480 ticks a beat: a C
-    // major arpeggio on the piano, two notes a second.
-    QString midi(const QString& name, int seconds) {
-        QByteArray track("\x00\xC0\x00", 3);
-        for (int i = 0; i < seconds * 2; ++i) {
-            const char note = "\x3C\x40\x43\x48"[i % 4];
-            // On at once, off 480 ticks later (0x83 0x60).
-            track += QByteArray("\x00\x90", 2) + note + "\x64\x83\x60\x80" + note + '\0';
-        }
-        track += QByteArray("\x00\xFF\x2F\x00", 4);
-        QByteArray file("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
-        for (int shift : {24, 16, 8, 0}) file += char(track.size() >> shift);
-        return bytes(name, file + track);
     }
     // A file holding exactly these bytes.
     QString bytes(const QString& name, const QByteArray& content) {

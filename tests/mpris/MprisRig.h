@@ -11,8 +11,7 @@
 class MprisRig : public PlayerRig {
 public:
     MprisRig()
-        : PlayerRig(true),
-          playerBus(PrivateBus::instance().connect()),
+        : playerBus(PrivateBus::instance().connect()),
           desktopBus(PrivateBus::instance().connect()) {
         session = std::make_unique<MprisSession>(*form, playerBus);
         desktop = std::make_unique<MprisClient>(desktopBus, playerBus.baseService());
@@ -25,7 +24,6 @@ public:
                 click();
             };
     }
-
     ~MprisRig() {
         desktop.reset();
         session.reset();
@@ -33,8 +31,7 @@ public:
         PrivateBus::instance().disconnect(playerBus);
     }
 
-    QDBusConnection playerBus;
-    QDBusConnection desktopBus;
+    QDBusConnection playerBus, desktopBus;
     std::unique_ptr<MprisSession> session;
     std::unique_ptr<MprisClient> desktop;
     QStringList pressed;

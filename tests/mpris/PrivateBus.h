@@ -2,7 +2,6 @@
 
 #include <QDBusConnection>
 #include <QProcess>
-#include <QStringList>
 
 // A D-Bus daemon of the test program's own, so that nothing the tests do
 // reaches the desktop's session bus, and the desktop's bus is not needed.
@@ -10,22 +9,18 @@
 // after the last, while the application object still exists.
 class PrivateBus {
 public:
-    // The running bus; a failed test when it could not be started.
+    // The running bus; a failed test when it could not be started (then its
+    // address is empty).
     static PrivateBus& instance();
     ~PrivateBus();
 
-    bool running() const { return !m_address.isEmpty(); }
     QString address() const { return m_address; }
-    QString failure() const { return m_failure; }
-
-    // A new connection of its own, closed when the bus stops (or earlier
-    // with disconnect()).
+    // A new connection of its own, until disconnect().
     QDBusConnection connect() {
-        m_connections << QStringLiteral("private-bus-%1").arg(++m_made);
-        return QDBusConnection::connectToBus(m_address, m_connections.last());
+        return QDBusConnection::connectToBus(m_address,
+                                             QStringLiteral("private-bus-%1").arg(++m_made));
     }
-    void disconnect(const QDBusConnection& connection) {
-        m_connections.removeAll(connection.name());
+    static void disconnect(const QDBusConnection& connection) {
         QDBusConnection::disconnectFromBus(connection.name());
     }
 
@@ -33,8 +28,6 @@ private:
     PrivateBus();
 
     QProcess m_daemon;
-    QString m_address;
-    QString m_failure;
-    QStringList m_connections;
+    QString m_address, m_failure;
     int m_made = 0;
 };

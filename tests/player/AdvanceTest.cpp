@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QSet>
-#include <QTimer>
 
 #include "PlayerRig.h"
 
@@ -15,29 +14,16 @@ namespace {
 const QString kA = QStringLiteral("/music/a.mp3");
 const QString kB = QStringLiteral("/music/b.ogg");
 const QString kGood = QStringLiteral("/music/good.wav");
-const QString kNotAudio = QStringLiteral("/music/notes.txt");
-const QString kMissing = QStringLiteral("/music/gone.mp3");
-const QString kEmpty = QStringLiteral("/music/empty.mid");
+const QString kBroken = QStringLiteral("/music/坏 文件.mp3");
 const QString kNothingPlayable = QStringLiteral("播放列表中没有可以播放的文件");
 const QString kNoOutput = QStringLiteral("没有可用的声音输出");
 
 // The marker's left edge for a played fraction, on the design line.
 float markerAt(double fraction) { return float(fraction * (3360 - 100) + 80); }
 
-// Entries the device cannot play: not audio, gone, and of length zero.
-void addBrokenEntries(PlayerRig& rig) {
-    rig.mci->addUnplayableFile(kNotAudio);
-    rig.form->List1.AddItem(kNotAudio);
-    rig.form->List1.AddItem(kMissing);
-    rig.addEntry(kEmpty, 0);
-}
-
-void addUnplayableEntries(PlayerRig& rig, int count) {
-    for (int i = 0; i < count; ++i) {
-        const QString path = QStringLiteral("/broken/%1.mp3").arg(i);
-        rig.mci->addUnplayableFile(path);
-        rig.form->List1.AddItem(path);
-    }
+void addBrokenEntries(PlayerRig& rig, int count) {
+    for (int i = 0; i < count; ++i)
+        rig.addEntry(QStringLiteral("/broken/%1.mp3").arg(i), kNotAudio);
 }
 
 bool noneTwice(const QStringList& files) {
@@ -48,44 +34,15 @@ bool noneTwice(const QStringList& files) {
 // queues meanwhile waits for the next turn.
 void turn() { QCoreApplication::sendPostedEvents(); }
 
-// A click that comes in while the advance goes on: a queued event that, each
-// time it is answered, comes again, noting the longest stretch of the
-// device's virtual time between two answers.
-class Heartbeat {
-public:
-    explicit Heartbeat(const SimulatedMediaDevice& clock) : m_clock(clock), m_last(clock.now()) {
-        post();
-    }
-    qint64 longestGapMs() const { return m_longest; }
-    int beats() const { return m_beats; }
-
-private:
-    void post() {
-        QTimer::singleShot(0, &m_context, [this] {
-            m_longest = qMax(m_longest, m_clock.now() - m_last);
-            m_last = m_clock.now();
-            ++m_beats;
-            post();
-        });
-    }
-    const SimulatedMediaDevice& m_clock;
-    QObject m_context;  // queued beats go with it
-    qint64 m_last;
-    qint64 m_longest = 0;
-    int m_beats = 0;
-};
-
-// Nothing plays, the buttons are the stopped player's, and it stays quiet.
-void expectStoppedWith(PlayerRig& rig, const QString& status) {
+// Nothing plays, and the buttons are the stopped player's; the hidden
+// Resume keeps whichever Enabled it had.
+void expectStoppedWith(PlayerRig& rig, const QString& status, bool resumeEnabled) {
     EXPECT_FALSE(rig.form->advancing());
-    EXPECT_FALSE(rig.mci->isOpen());
-    EXPECT_EQ(rig.status(), status);
-    EXPECT_TRUE(rig.form->Command2.Visible() && rig.form->Command2.Enabled()) << "Play usable";
-    EXPECT_TRUE(rig.form->Command3.Visible() && !rig.form->Command3.Enabled()) << "no Pause";
-    EXPECT_FALSE(rig.form->Command5.Visible()) << "nothing to resume";
-    EXPECT_TRUE(rig.form->Command4.Enabled());
-    EXPECT_FLOAT_EQ(rig.form->Command6.Left(), 80);
-    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
+    EXPECT_TRUE(rig.shows({.flags = resumeEnabled ? "1 10 1 01" : "1 10 1 00",
+                           .status = status,
+                           .open = false,
+                           .clock = "00:00",
+                           .marker = 80}));
 }
 }  // namespace
 
@@ -96,113 +53,77 @@ TEST(Advance, TheMarkerFollowsTheTrackAndItsEndStartsARandomEntryAtOnce) {
     rig.addEntry(QStringLiteral("/music/c.flac"), 60000);
     rig.mci->addFile(kGood, 8000);
     rig.open(kGood);  // appended as the fourth entry
-    EXPECT_FLOAT_EQ(rig.form->Command6.Left(), 80);
+    EXPECT_TRUE(rig.shows({.marker = 80}));
     rig.mci->advance(2000);
-    EXPECT_FLOAT_EQ(rig.form->Command6.Left(), 895) << "a quarter of the track";
+    EXPECT_TRUE(rig.shows({.marker = markerAt(0.25)}));
     // Paused, the position holds and so does the marker.
     rig.pause();
     rig.mci->advance(3000);
-    EXPECT_FLOAT_EQ(rig.form->Command6.Left(), 895);
+    EXPECT_TRUE(rig.shows({.marker = markerAt(0.25)}));
     rig.resume();
     rig.playSeconds(4);
-    EXPECT_FLOAT_EQ(rig.form->Command6.Left(), markerAt(0.75));
+    EXPECT_TRUE(rig.shows({.clock = "00:04", .marker = markerAt(0.75)}));
     EXPECT_EQ(rig.opened(), QStringList{kGood}) << "nothing else starts before the end";
-    ASSERT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:04"));
     rig.mci->clearLog();
 
     rig.mci->advance(2000);
     const QString picked = rig.mci->FileName();
-    EXPECT_EQ(rig.mci->log(),
-              (QStringList{QStringLiteral("stop"), QStringLiteral("close"),
-                           QStringLiteral("open ") + picked, QStringLiteral("play")}));
-    EXPECT_TRUE(rig.mci->isPlaying());
-    EXPECT_EQ(rig.status(), nowPlaying(picked.mid(picked.lastIndexOf(u'/') + 1)));
-    EXPECT_FLOAT_EQ(rig.form->Command6.Left(), 80);
-    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:00"));
-    EXPECT_EQ(rig.form->Label5.Caption(), QString());
+    EXPECT_EQ(rig.mci->log(), (QStringList{QStringLiteral("stop"), QStringLiteral("close"),
+                                           QStringLiteral("open ") + picked, "play"}));
     // The end disables Play and leaves the other buttons as Resume left them.
-    EXPECT_EQ(rig.flags(), TransportFlags::parse("0 11 1 00"));
+    EXPECT_TRUE(rig.shows({.flags = "0 11 1 00",
+                           .status = nowPlaying(rig.form->nam(picked)),
+                           .playing = true,
+                           .clock = "00:00",
+                           .marker = 80}));
+    EXPECT_EQ(rig.form->Label5.Caption(), QString());
     rig.playSeconds(1);
-    EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:01"));
+    EXPECT_TRUE(rig.shows({.clock = "00:01"}));
 }
 
-TEST(Advance, ASingleEntryRestartsItselfAndTheSameActionsPickTheSameEntries) {
-    {
-        PlayerRig rig;
-        rig.addEntry(kA, 2000);
-        rig.play();
-        rig.playSeconds(6);
-        EXPECT_EQ(rig.opened(), QStringList(4, kA));
-        EXPECT_TRUE(rig.mci->isPlaying());
-        EXPECT_EQ(rig.mci->Position(), 0);
-    }
-    auto run = [] {
-        PlayerRig rig;  // a fresh program: the generator starts over
-        const qint32 lengths[] = {1000, 2000, 3000, 1000, 2000};
-        for (int i = 0; i < 5; ++i)
-            rig.addEntry(QStringLiteral("/music/%1.mp3").arg(i), lengths[i]);
+// The picks after a fresh start are always the same, and every entry gets
+// its turn.
+TEST(Advance, TheSameActionsPickTheSameEntries) {
+    PlayerRig rig;
+    const qint32 lengths[] = {1000, 2000, 3000, 1000, 2000};
+    for (int i = 0; i < 5; ++i) rig.addEntry(QStringLiteral("/music/%1.mp3").arg(i), lengths[i]);
+    for (int i = 0; i < 2; ++i) {
         rig.play();
         rig.playSeconds(40);
         rig.stop();
-        rig.play();
-        rig.playSeconds(40);
-        return rig.opened();
-    };
-    const QStringList first = run();
-    EXPECT_EQ(first, run());
-    EXPECT_GE(first.size(), 30);
-    EXPECT_EQ(QSet<QString>(first.begin(), first.end()).size(), 5) << "every entry gets its turn";
-    // The picks of five after a fresh start, one by one.
-    EXPECT_EQ(first.mid(0, 4),
-              (QStringList{QStringLiteral("/music/3.mp3"), QStringLiteral("/music/2.mp3"),
-                           QStringLiteral("/music/2.mp3"), QStringLiteral("/music/1.mp3")}));
+    }
+    const QStringList opened = rig.opened();
+    EXPECT_GE(opened.size(), 30);
+    EXPECT_EQ(QSet<QString>(opened.begin(), opened.end()).size(), 5);
+    EXPECT_EQ(opened.mid(0, 4),
+              (QStringList{"/music/3.mp3", "/music/2.mp3", "/music/2.mp3", "/music/1.mp3"}));
 }
 
 TEST(Advance, BrokenEntriesArePassedOverOnceEachAndTheGoodOnePlays) {
-    enum class Kind { NotAudio, Missing, ZeroLength };
-    for (Kind kind : {Kind::NotAudio, Kind::Missing, Kind::ZeroLength}) {
+    for (qint32 kind : kBrokenLengths) {
         for (bool brokenFirst : {false, true}) {
             SCOPED_TRACE(::testing::Message()
-                         << "kind " << int(kind) << ", broken first " << brokenFirst);
+                         << "length " << kind << ", broken first " << brokenFirst);
             PlayerRig rig;
-            const QString broken = QStringLiteral("/music/坏 文件.mp3");
-            if (kind == Kind::NotAudio) rig.mci->addUnplayableFile(broken);
-            if (kind == Kind::ZeroLength) rig.mci->addFile(broken, 0);
             // The picks of two after a fresh start: 1, 1, 1, 0.
-            if (brokenFirst) rig.form->List1.AddItem(broken);
+            if (brokenFirst) rig.addEntry(kBroken, kind);
             rig.addEntry(kGood, 3000);
-            if (!brokenFirst) rig.form->List1.AddItem(broken);
+            if (!brokenFirst) rig.addEntry(kBroken, kind);
             rig.play();
-            EXPECT_FALSE(rig.form->advancing());
             EXPECT_EQ(rig.opened().last(), kGood);
             EXPECT_TRUE(noneTwice(rig.opened())) << rig.opened().join(", ").toStdString();
             // One that opened, at its end already, is closed before the next.
-            if (kind == Kind::ZeroLength && rig.opened().first() == broken) {
+            if (kind == 0 && rig.opened().first() == kBroken) {
                 const QStringList log = rig.mci->log();
-                EXPECT_EQ(log.at(log.indexOf(QStringLiteral("open ") + kGood) - 1),
-                          QStringLiteral("close"));
+                EXPECT_EQ(log.at(log.indexOf(QStringLiteral("open ") + kGood) - 1), "close");
             }
-            EXPECT_TRUE(rig.mci->isPlaying());
-            EXPECT_EQ(rig.status(), nowPlaying(QStringLiteral("good.wav")));
-            EXPECT_EQ(rig.flags(), TransportFlags::parse("0 11 1 01"));
-            EXPECT_EQ(rig.focus(), rig.form->Command3.widget());
+            EXPECT_TRUE(rig.shows({.flags = "0 11 1 01",
+                                   .status = nowPlaying(QStringLiteral("good.wav")),
+                                   .playing = true,
+                                   .focus = &rig.form->Command3}));
             rig.playSeconds(2);
-            EXPECT_EQ(rig.form->Label2.Caption(), QStringLiteral("00:02"));
+            EXPECT_TRUE(rig.shows({.clock = "00:02"}));
         }
-    }
-    {
-        SCOPED_TRACE("at the end of a track");
-        PlayerRig rig;
-        addBrokenEntries(rig);
-        rig.mci->addFile(kGood, 3000);
-        rig.open(kGood);
-        rig.advance(3000);  // the picks of four start with three broken ones
-        const QStringList tried = rig.opened().mid(1, rig.opened().size() - 2);
-        EXPECT_GE(tried.size(), 1);
-        EXPECT_TRUE(noneTwice(tried));
-        EXPECT_EQ(rig.opened().last(), kGood);
-        EXPECT_EQ(rig.form->List1.ListCount(), 4) << "passing over removes nothing";
-        EXPECT_TRUE(rig.mci->isPlaying());
     }
     {
         SCOPED_TRACE("a stream that breaks off counts as ended");
@@ -214,45 +135,43 @@ TEST(Advance, BrokenEntriesArePassedOverOnceEachAndTheGoodOnePlays) {
         rig.mci->failPlayback();
         rig.advance(500);  // the next notification sees the end; the first pick of two is 1
         EXPECT_EQ(rig.opened(), (QStringList{kA, kB}));
-        EXPECT_TRUE(rig.mci->isPlaying());
-        EXPECT_EQ(rig.status(), nowPlaying(QStringLiteral("b.ogg")));
+        EXPECT_TRUE(rig.shows({.status = nowPlaying(QStringLiteral("b.ogg")), .playing = true}));
     }
 }
 
 TEST(Advance, WhenNothingCanBePlayedItStopsWithPlayUsableAndStaysQuiet) {
-    auto run = [] {
+    {
         PlayerRig rig;
-        addBrokenEntries(rig);
+        for (qint32 kind : kBrokenLengths)
+            rig.addEntry(QStringLiteral("/music/%1.mp3").arg(-kind), kind);
         rig.addEntry(kGood, 3000);
         rig.doubleClick(3);
         rig.mci->addUnplayableFile(kGood);  // the playing file is deleted
         rig.advance(3000);
-        expectStoppedWith(rig, kNothingPlayable);
-        const QStringList opened = rig.opened();
-        EXPECT_EQ(opened.size(), 5) << "every entry tried once after the one that ended";
-        EXPECT_TRUE(noneTwice(opened.mid(1)));
-        EXPECT_LE(forms::RndProbe::drawsSinceStart(), 3 * 4) << "a few picks per entry at most";
+        expectStoppedWith(rig, kNothingPlayable, false);
+        // Every entry tried once after the one that ended, in the picks of a
+        // fresh start, and only a few picks per entry drawn.
+        EXPECT_EQ(rig.opened(),
+                  (QStringList{kGood, "/music/0.mp3", "/music/2.mp3", kGood, "/music/1.mp3"}));
+        EXPECT_LE(forms::RndProbe::drawsSinceStart(), 3 * 4);
+        EXPECT_EQ(rig.form->List1.ListCount(), 4) << "passing over removes nothing";
         const QStringList log = rig.mci->log();
         rig.playSeconds(5);
         EXPECT_EQ(rig.mci->log(), log) << "no commands after giving up";
 
         // Play is offered, and tries the entries afresh: one may work now.
-        rig.mci->addFile(kMissing, 4000);
+        rig.mci->addFile(QStringLiteral("/music/2.mp3"), 4000);  // the missing one
         rig.play();
-        EXPECT_EQ(rig.mci->FileName(), kMissing);
-        EXPECT_TRUE(rig.mci->isPlaying());
-        EXPECT_EQ(rig.flags(), TransportFlags::parse("0 11 1 00"));
-        return opened;
-    };
-    EXPECT_EQ(run(), run()) << "the same playlist gives the same picks in every run";
-
+        EXPECT_EQ(rig.mci->FileName(), QStringLiteral("/music/2.mp3"));
+        EXPECT_TRUE(rig.shows({.flags = "0 11 1 00", .playing = true}));
+    }
     // Emptied while a track plays: its end stops the player.
     PlayerRig rig;
     rig.addEntry(kA, 3000);
     rig.doubleClick(0);
     rig.form->List1.Clear();
     rig.advance(3000);
-    expectStoppedWith(rig, kStoppedText);
+    expectStoppedWith(rig, kStoppedText, false);
     EXPECT_EQ(rig.opened(), QStringList{kA});
 }
 
@@ -260,88 +179,69 @@ TEST(Advance, AFullPlaylistOfBrokenEntriesKeepsTheWindowAnswering) {
     constexpr int kEntries = forms::ListBox::kMaxEntries;
     PlayerRig rig;
     rig.mci->setCommandBudget(4 * kEntries);
-    addUnplayableEntries(rig, kEntries);
+    addBrokenEntries(rig, kEntries);
     // What the real device takes to refuse a file its decoder must look at.
     rig.mci->setOpenTime(15);
 
     rig.click(rig.form->Command2);
-    ASSERT_TRUE(rig.form->advancing());
-    Heartbeat click(*rig.mci);
-    const int turns = rig.settle();
-
-    // A click is answered between any two tries, never after many.
-    EXPECT_LE(click.longestGapMs(), 100);
-    EXPECT_GE(click.beats(), turns);
+    // One try a turn of the event loop, so that a click waiting in the queue
+    // is answered between any two: no turn takes more than a try's time.
+    qint64 longestTurnMs = 0;
+    for (int turns = 0; rig.form->advancing() && turns < 4 * kEntries; ++turns) {
+        const qint64 before = rig.mci->now();
+        turn();
+        longestTurnMs = qMax(longestTurnMs, rig.mci->now() - before);
+    }
+    EXPECT_LE(longestTurnMs, rig.mci->openTime());
     const QStringList opened = rig.opened();
     EXPECT_LE(opened.size(), kEntries);
     EXPECT_GT(opened.size(), kEntries / 2);
     EXPECT_TRUE(noneTwice(opened));
     EXPECT_LE(forms::RndProbe::drawsSinceStart(), 3 * kEntries);
-    expectStoppedWith(rig, kNothingPlayable);
+    expectStoppedWith(rig, kNothingPlayable, true);
 }
 
 TEST(Advance, TheUsersCommandsEndItAndEditsSteerIt) {
-    constexpr int kBroken = 40;
+    constexpr int kBrokenCount = 40;
     // Forty broken entries and a good one behind them, which the first few
     // picks of 41 do not reach: the advance is three tries in.
     auto startAdvance = [](PlayerRig& rig) {
-        addUnplayableEntries(rig, kBroken);
+        addBrokenEntries(rig, kBrokenCount);
         rig.addEntry(kGood, 60000);
+        rig.mci->addFile(kB, 30000);
         rig.click(rig.form->Command2);
         turn();
         turn();
         ASSERT_TRUE(rig.form->advancing());
         ASSERT_EQ(rig.opened().size(), 3);
     };
-    struct Case {
-        const char* name;
-        std::function<void(PlayerRig&)> act;
-        const char* flags;
-        QString status;
-    };
-    const QString chosen = QStringLiteral("/music/chosen.ogg");
-    const Case cases[] = {
-        {"Stop", [](PlayerRig& rig) { rig.stop(); }, "1 10 1 01", kStoppedText},
-        {"Pause", [](PlayerRig& rig) { rig.pause(); }, "0 00 1 11", kPausedText},
-        {"Open",
-         [&](PlayerRig& rig) {
-             rig.mci->addFile(chosen, 30000);
-             rig.open(chosen);
-         },
-         "1 11 1 01", nowPlaying(QStringLiteral("chosen.ogg"))},
-        {"Double-click", [](PlayerRig& rig) { rig.doubleClick(kBroken); }, "0 11 1 00",
-         nowPlaying(QStringLiteral("good.wav"))},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Each command ends it: nothing it queued acts any more.
+    const std::function<void(PlayerRig&)> commands[] = {
+        [](PlayerRig& rig) { rig.stop(); }, [](PlayerRig& rig) { rig.pause(); },
+        [](PlayerRig& rig) { rig.open(kB); },
+        [](PlayerRig& rig) { rig.doubleClick(kBrokenCount); }};
+    for (const auto& command : commands) {
         PlayerRig rig;
         startAdvance(rig);
-        c.act(rig);
+        command(rig);
         EXPECT_FALSE(rig.form->advancing());
         const QStringList log = rig.mci->log();
         for (int i = 0; i < 5; ++i) turn();
-        EXPECT_EQ(rig.mci->log(), log) << "nothing the advance queued acts any more";
-        EXPECT_EQ(rig.flags(), TransportFlags::parse(c.flags));
-        EXPECT_EQ(rig.status(), c.status);
+        EXPECT_EQ(rig.mci->log(), log);
     }
     {
-        SCOPED_TRACE("a cancelled Open changes nothing; Play then starts afresh, one try a turn");
+        SCOPED_TRACE("a cancelled Open changes nothing; Play then starts afresh");
         PlayerRig rig;
         startAdvance(rig);
         rig.cancelOpen();
         EXPECT_TRUE(rig.form->advancing());
-        rig.click(rig.form->Command2);
-        for (int i = 0; i < 10 && rig.form->advancing(); ++i) {
-            const qsizetype before = rig.opened().size();
-            turn();
-            EXPECT_LE(rig.opened().size() - before, 1);
-        }
-        rig.settle();
+        rig.play();
+        EXPECT_TRUE(rig.shows({.status = nowPlaying("good.wav"), .playing = true}));
     }
     {
         SCOPED_TRACE("the list edited: only what it holds now is tried");
         PlayerRig rig;
-        addUnplayableEntries(rig, kBroken);
+        addBrokenEntries(rig, kBrokenCount);
         rig.click(rig.form->Command2);
         turn();
         ASSERT_TRUE(rig.form->advancing());
@@ -358,29 +258,20 @@ TEST(Advance, TheUsersCommandsEndItAndEditsSteerIt) {
 // plays, or is passed over, with no word, and the status keeps its text.
 TEST(Advance, AnEntryWithoutAFolderIsPlayedOrPassedOverQuietly) {
     const QString bare = QStringLiteral("42.mid");
-    for (bool playable : {true, false}) {
-        SCOPED_TRACE(playable ? "it plays" : "it cannot be played");
+    for (qint32 length : {3000, kNotAudio}) {
         PlayerRig rig;
         rig.addEntry(kA, 2000);
-        if (playable)
-            rig.addEntry(bare, 3000);
-        else {
-            rig.mci->addUnplayableFile(bare);
-            rig.form->List1.AddItem(bare);
-        }
+        rig.addEntry(bare, length);
         rig.doubleClick(0);
-        // The picks of two after a fresh start: 1, 1, 1, 0.
-        rig.advance(2000);
-        if (playable) {
+        rig.advance(2000);  // the picks of two after a fresh start: 1, 1, 1, 0
+        EXPECT_TRUE(
+            rig.shows({.flags = "0 11 1 00", .status = nowPlaying("a.mp3"), .playing = true}));
+        if (length > 0) {
             EXPECT_EQ(rig.mci->FileName(), bare);
-            EXPECT_EQ(rig.flags(), TransportFlags::parse("0 11 1 00"));
             rig.playSeconds(9);
-            EXPECT_EQ(rig.opened(), (QStringList{kA, bare, bare, bare, kA}));
-        } else {
-            EXPECT_EQ(rig.opened(), (QStringList{kA, bare, kA}));
         }
-        EXPECT_TRUE(rig.mci->isPlaying());
-        EXPECT_EQ(rig.status(), nowPlaying(QStringLiteral("a.mp3")));
+        EXPECT_EQ(rig.opened(),
+                  (length > 0 ? QStringList{kA, bare, bare, bare, kA} : QStringList{kA, bare, kA}));
     }
 }
 
@@ -394,35 +285,34 @@ TEST(Advance, WithoutASoundOutputItWaitsForItAndGoesOnWhenItComesBack) {
     // The sound server goes away while a track plays.
     rig.mci->loseOutput();
     rig.playSeconds(1);
-    const auto expectWaiting = [&] {
+    const auto expectWaiting = [&](bool resumeEnabled) {
         EXPECT_TRUE(rig.form->awaitingOutput());
-        expectStoppedWith(rig, kNoOutput);
+        expectStoppedWith(rig, kNoOutput, resumeEnabled);
     };
-    expectWaiting();
+    expectWaiting(true);
     // It waits as long as it takes, a try at a time, spending no picks:
     // nothing is wrong with the entries.
     for (int i = 0; i < 20; ++i) forms::TimerProbe::fire(rig.form->outputWait);
-    expectWaiting();
+    expectWaiting(true);
     rig.mci->setOutputAvailable(true);
     forms::TimerProbe::fire(rig.form->outputWait);
     EXPECT_FALSE(rig.form->awaitingOutput());
-    EXPECT_TRUE(rig.mci->isPlaying());
-    EXPECT_EQ(rig.flags(), TransportFlags::parse("0 11 1 01"));
+    EXPECT_TRUE(rig.shows({.flags = "0 11 1 01", .playing = true}));
 
     // A track paused when it goes keeps its place until Resume.
     rig.pause();
     rig.mci->loseOutput();
     rig.playSeconds(3);
-    EXPECT_EQ(rig.status(), kPausedText);
+    EXPECT_TRUE(rig.shows({.status = kPausedText}));
     rig.resume();
     rig.playSeconds(1);
-    expectWaiting();
+    expectWaiting(false);
 
     // Stop ends the wait; Play with no output at all waits again.
     rig.stop();
     EXPECT_FALSE(rig.form->awaitingOutput());
     rig.click(rig.form->Command2);
-    expectWaiting();
+    expectWaiting(false);
     rig.mci->setOutputAvailable(true);
     rig.play();
     EXPECT_TRUE(rig.mci->isPlaying());

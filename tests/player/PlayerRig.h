@@ -9,15 +9,17 @@
 
 #include <QApplication>
 #include <QTest>
+#include <cmath>
 #include <memory>
-#include <ostream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "Form1.h"
 #include "doubles/ScriptedFileDialog.h"
 #include "doubles/SimulatedMediaDevice.h"
 #include "errors/EventDispatch.h"
-#include "forms/Rnd.h"
 #include "support/LastResortRecorder.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrinters.h"
@@ -30,54 +32,44 @@
 // last-resort handler, where the test sees it, instead of hanging the run.
 class BoundedDevice : public SimulatedMediaDevice {
 public:
-    static constexpr int kCommandBudget = 20000;
-
     void setCommand(const QString& command) override {
-        if (++m_sent > m_budget) throw std::runtime_error("the player never stops commanding");
+        if (++sent > budget) throw std::runtime_error("the player never stops commanding");
         SimulatedMediaDevice::setCommand(command);
     }
-
-    // For tests of very long playlists.
-    void setCommandBudget(int budget) { m_budget = budget; }
+    void setCommandBudget(int commands) { budget = commands; }
 
 private:
-    int m_sent = 0;
-    int m_budget = kCommandBudget;
+    int sent = 0, budget = 20000;
 };
 
-// The six transport flags, in the order the tables list them.
-struct TransportFlags {
-    bool play, pauseShown, pauseEnabled, stop, resumeShown, resumeEnabled;
-
-    // "1 10 1 01": Play, Pause shown and enabled, Stop, Resume shown and
-    // enabled; blanks only group.
-    static TransportFlags parse(const char* text) {
-        bool bits[6] = {};
-        int n = 0;
-        for (const char* c = text; *c; ++c)
-            if (*c == '0' || *c == '1') bits[n++] = *c == '1';
-        EXPECT_EQ(n, 6) << "six flags in " << text;
-        return {bits[0], bits[1], bits[2], bits[3], bits[4], bits[5]};
-    }
-
-    static TransportFlags of(const Form1& form) {
-        return {form.Command2.Enabled(), form.Command3.Visible(), form.Command3.Enabled(),
-                form.Command4.Enabled(), form.Command5.Visible(), form.Command5.Enabled()};
-    }
-
-    bool operator==(const TransportFlags&) const = default;
-};
-
-inline void PrintTo(const TransportFlags& f, std::ostream* out) {
-    *out << f.play << ' ' << f.pauseShown << f.pauseEnabled << ' ' << f.stop << ' ' << f.resumeShown
-         << f.resumeEnabled;
+// The six transport flags, written "1 10 1 01": Play, Pause shown and
+// enabled, Stop, Resume shown and enabled.
+inline std::string transportFlags(const Form1& f) {
+    const auto bit = [](bool on) { return on ? '1' : '0'; };
+    return {
+        bit(f.Command2.Enabled()), ' ', bit(f.Command3.Visible()), bit(f.Command3.Enabled()), ' ',
+        bit(f.Command4.Enabled()), ' ', bit(f.Command5.Visible()), bit(f.Command5.Enabled())};
 }
+
+// Lengths that stand for files the device cannot play; so does length 0.
+constexpr qint32 kNotAudio = -1, kMissing = -2;
+inline constexpr qint32 kBrokenLengths[] = {kNotAudio, kMissing, 0};
+
+// What the window shows and the device does; unset fields are not checked.
+struct Shown {
+    const char* flags = nullptr;
+    std::optional<QString> status;
+    std::optional<bool> playing;
+    std::optional<bool> open;
+    forms::CommandButton* focus = nullptr;
+    const char* clock = nullptr;  // Label2
+    std::optional<float> marker;  // Command6's left edge
+};
 
 class PlayerRig {
 public:
-    // active: make the window the active one, so the keyboard focus can be
-    // read. Activating runs the event loop, in which the strip timer ticks
-    // for real; tests of the strips leave it off.
+    // active: the window is made the active one, so the focus can be read;
+    // that runs the event loop, where the strips' timer ticks for real.
     explicit PlayerRig(bool active = true) {
         // Every rig is a fresh start of the program: the same random picks.
         forms::RndProbe::reset();
@@ -93,20 +85,26 @@ public:
         }
     }
 
-    // A message box, or an error that reached the last-resort handler, that
-    // the test did not take out of the record fails it.
+    // A message box, or an error that reached the last-resort handler,
+    // fails the test.
     ~PlayerRig() {
-        for (const ModalWatcher::Seen& box : boxes.seen())
+        for (const ModalWatcher::Seen& box : takeBoxes())
             ADD_FAILURE() << "unexpected message box: " << box.text.toStdString();
         for (int number : lastResort.numbers)
             ADD_FAILURE() << "unexpected runtime error " << number;
     }
 
-    // A file the device can play, put on the playlist.
+    // A file the device knows, of the given length or broken; as an entry,
+    // also put on the playlist.
+    void addFile(const QString& path, qint32 lengthMs) {
+        if (lengthMs == kNotAudio) mci->addUnplayableFile(path);
+        if (lengthMs >= 0) mci->addFile(path, lengthMs);
+    }
     void addEntry(const QString& path, qint32 lengthMs) {
-        mci->addFile(path, lengthMs);
+        addFile(path, lengthMs);
         form->List1.AddItem(path);
     }
+    QStringList entries() const { return form->List1.texts().all(); }
 
     // A click by the user, who can only click what is shown and enabled.
     void click(forms::CommandButton& button) {
@@ -114,7 +112,6 @@ public:
             << button.Name().toStdString() << " cannot be clicked now";
         errors::dispatch(button.Click);
     }
-
     void open(const QString& path) {
         cdlg->answer(path);
         click(form->Command1);
@@ -131,38 +128,25 @@ public:
     void pause() { click(form->Command3); }
     void stop() { click(form->Command4); }
     void resume() { click(form->Command5); }
-
-    // A double-click on entry index, or in the list with nothing selected
-    // for -1.
+    // A double-click on entry index, or with nothing selected for -1.
     void doubleClick(int index) {
         form->List1.setListIndex(index);
         errors::dispatch(form->List1.DblClick);
     }
 
-    // Runs the turns of the event loop that a random advance passing over
-    // broken entries takes, until it has started an entry or given up (the
-    // window's own queued work, without waiting for time to pass). Returns
-    // how many turns it took.
-    int settle() {
-        constexpr int kTurnLimit = 200000;
-        int turns = 0;
-        while (form->advancing()) {
-            if (++turns > kTurnLimit) {
-                ADD_FAILURE() << "the advance never ends";
-                break;
-            }
+    // Runs the window's queued work, without waiting for time to pass, until
+    // a random advance over broken entries has started an entry or given up.
+    void settle() {
+        for (int turn = 0; form->advancing() && turn < 200000; ++turn)
             QCoreApplication::sendPostedEvents();
-        }
-        return turns;
+        EXPECT_FALSE(form->advancing()) << "the advance never ends";
     }
-
     // The device's clock moves on (raising its notification), and an
     // advance that starts runs its course.
     void advance(qint64 ms) {
         mci->advance(ms);
         settle();
     }
-
     // Whole seconds of playback: the device's clock moves, then the clock
     // timer ticks.
     void playSeconds(int seconds) {
@@ -179,16 +163,41 @@ public:
             if (entry.startsWith(QLatin1String("open "))) files << entry.mid(5);
         return files;
     }
-
-    TransportFlags flags() const { return TransportFlags::of(*form); }
-    QString status() const { return form->Label4.Caption(); }
     QWidget* focus() const { return QApplication::focusWidget(); }
+
+    // Every difference from want, in one failure.
+    ::testing::AssertionResult shows(const Shown& want) const {
+        std::ostringstream wrong;
+        const auto differs = [&](const char* what, const auto& seen, const auto& wanted) {
+            if (seen != wanted)
+                wrong << what << ' ' << ::testing::PrintToString(seen) << ", not "
+                      << ::testing::PrintToString(wanted) << "; ";
+        };
+        if (want.flags) differs("flags", transportFlags(*form), std::string(want.flags));
+        if (want.status) differs("status", form->Label4.Caption(), *want.status);
+        if (want.playing) differs("playing", mci->isPlaying(), *want.playing);
+        if (want.open) differs("open", mci->isOpen(), *want.open);
+        if (want.focus)
+            differs("focus", focus() ? focus()->objectName() : QString(), want.focus->Name());
+        if (want.clock) differs("clock", form->Label2.Caption(), QString::fromUtf8(want.clock));
+        if (want.marker && std::abs(form->Command6.Left() - *want.marker) > 0.01f)
+            differs("marker", form->Command6.Left(), *want.marker);
+        return wrong.tellp() ? ::testing::AssertionFailure() << wrong.str()
+                             : ::testing::AssertionSuccess();
+    }
+
+    // The message boxes shown since the last call.
+    QList<ModalWatcher::Seen> takeBoxes() {
+        const qsizetype from = std::exchange(taken, boxes.seen().size());
+        return boxes.seen().mid(from);
+    }
 
     TempConfig config;
     LastResortRecorder lastResort;
     // Answers any message box, so an unexpected one fails the test instead
     // of blocking it.
     ModalWatcher boxes;
+    qsizetype taken = 0;
     BoundedDevice* mci = nullptr;
     ScriptedFileDialog* cdlg = nullptr;
     std::unique_ptr<Form1> form;

@@ -8,7 +8,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
-#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "settings/SettingsStore.h"
@@ -30,10 +30,7 @@ TEST(EarlyRead, ADamagedStoreReadAheadLeavesQtToTheMainThread) {
     ASSERT_NE(::mkdtemp(folder), nullptr);
     const std::string settings = std::string(folder) + "/ProgramSettings";
     ASSERT_EQ(::mkdir(settings.c_str(), 0700), 0);
-    FILE* store = std::fopen((settings + "/ravelle.ini").c_str(), "w");
-    ASSERT_NE(store, nullptr);
-    std::fputs("[num]\nvalue=1\n[0]\nvalue=/m/a.mp3\n\x01\x02 not settings\n", store);
-    std::fclose(store);
+    std::ofstream(settings + "/ravelle.ini") << "[0]\nvalue=/m/a.mp3\n\x01\x02 not settings\n";
     ::setenv("XDG_CONFIG_HOME", folder, 1);
 
     settings::prefetch(QStringLiteral("ravelle"));

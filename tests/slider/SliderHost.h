@@ -18,13 +18,14 @@ struct SliderHost {
     explicit SliderHost(hosting::PropertyBag bag = hosting::PropertyBag::withExtent(1815, 240),
                         float width = 1815, float height = 240, bool userMode = true) {
         slider = new quillet::NewHscrollbar;
-        const hosting::ControlDesign design{.name = QStringLiteral("vsVolume"),
-                                            .width = width,
-                                            .height = height,
-                                            .userMode = userMode,
-                                            .bag = std::move(bag)};
         site = std::make_unique<hosting::ControlSite>(
-            &form, design, com::Ptr<com::IUnknown>::adopt(static_cast<hosting::IControl*>(slider)),
+            &form,
+            hosting::ControlDesign{.name = QStringLiteral("vsVolume"),
+                                   .width = width,
+                                   .height = height,
+                                   .userMode = userMode,
+                                   .bag = std::move(bag)},
+            com::Ptr<com::IUnknown>::adopt(static_cast<hosting::IControl*>(slider)),
             hosting::SiteHandlers{.propertyChanged = [this](const QString& p) { notified << p; },
                                   .event =
                                       [this](com::DispId id, std::span<com::Variant> args) {
@@ -41,8 +42,9 @@ struct SliderHost {
 
     // Each event as one line: its name, then its arguments ("KeyDown 34 1").
     void record(com::DispId id, std::span<com::Variant> args) {
-        static const char* const names[] = {"", "KeyDown", "KeyUp", "KeyPress", "Change", "Scroll"};
-        QString line = QString::fromLatin1(id >= 1 && id <= 5 ? names[id] : "?");
+        static const char* const names[] = {"?",        "KeyDown", "KeyUp",
+                                            "KeyPress", "Change",  "Scroll"};
+        QString line = QString::fromLatin1(names[id >= 1 && id <= 5 ? id : 0]);
         for (const com::Variant& a : args) line += u' ' + a.toString();
         events << line;
     }
@@ -50,8 +52,7 @@ struct SliderHost {
     QWidget form;
     quillet::NewHscrollbar* slider = nullptr;  // the site holds the reference
     std::unique_ptr<hosting::ControlSite> site;
-    QStringList notified;
-    QStringList events;
+    QStringList notified, events;
     // The host's own handler, run after the event is recorded; it may change
     // by-reference arguments.
     std::function<void(com::DispId, std::span<com::Variant>)> onEvent;
@@ -62,10 +63,9 @@ struct SliderHost {
 // along the control (in the thumb's coordinates of the moment).
 struct ThumbDrag {
     quillet::NewHscrollbar& s;
-    float grab;
+    float grab = 60;
 
-    explicit ThumbDrag(quillet::NewHscrollbar& slider, float grabAt = 60)
-        : s(slider), grab(grabAt) {
+    ThumbDrag(quillet::NewHscrollbar& slider, float at = 60) : s(slider), grab(at) {
         s.picCur_MouseDown(1, 0, grab, 90);
     }
     void leftEdgeTo(float left) { s.picCur_MouseMove(1, 0, left - s.picCur.Left() + grab, 90); }
@@ -87,11 +87,4 @@ inline int errorOf(const std::function<void()>& step) {
         return e.number();
     }
     return 0;
-}
-
-inline hosting::PropertyBag savedBag(
-    std::initializer_list<std::pair<const char*, com::Variant>> values) {
-    hosting::PropertyBag bag = hosting::PropertyBag::withExtent(1815, 240);
-    for (const auto& [name, value] : values) bag.WriteProperty(QString::fromUtf8(name), value);
-    return bag;
 }

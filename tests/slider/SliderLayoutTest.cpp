@@ -8,7 +8,6 @@
 
 using quillet::NewHscrollbar;
 using SliderThumb = SliderTest;
-using SliderTrackColour = SliderTest;
 
 TEST(SliderLayout, ZonesAtTheEndsTheTrackBetweenAndAtLeast480By240) {
     struct Case {
@@ -22,69 +21,56 @@ TEST(SliderLayout, ZonesAtTheEndsTheTrackBetweenAndAtLeast480By240) {
                         c.askedHeight);
         const NewHscrollbar& s = *host.slider;
         SCOPED_TRACE(c.askedWidth);
-        EXPECT_FLOAT_EQ(s.UserControl::Width(), c.width);
-        EXPECT_FLOAT_EQ(s.UserControl::Height(), 240);
         // The host's extender follows the size the control kept.
-        EXPECT_FLOAT_EQ(host.site->Width(), c.width);
-        EXPECT_FLOAT_EQ(host.site->Height(), 240);
+        EXPECT_EQ((std::array{s.UserControl::Width(), s.UserControl::Height(), host.site->Width(),
+                              host.site->Height()}),
+                  (std::array{c.width, 240.f, c.width, 240.f}));
         EXPECT_EQ(host.site->window()->size(), QSize(int(c.width / 15), 16));
-        EXPECT_FLOAT_EQ(s.picArrUp.Left(), 0);
-        EXPECT_FLOAT_EQ(s.picBar.Left(), 105);
-        EXPECT_FLOAT_EQ(s.picBar.Width(), c.width - 105 - 135);
-        EXPECT_FLOAT_EQ(s.picArrDn.Left(), c.width - 135);
         EXPECT_EQ(s.thumbTravel(), c.travel);
-        EXPECT_FLOAT_EQ(s.picCur.Left(), 105);
-        // Tops and heights are never touched.
+        // The left edges of the zones, the track and the thumb at Value 0; the
+        // track's width; then the tops and heights, which are never touched.
         EXPECT_EQ(
-            (std::array{s.picBar.Top(), s.picBar.Height(), s.picCur.Height(), s.picArrDn.Top()}),
-            (std::array{60.f, 60.f, 180.f, 30.f}));
+            (std::array{s.picArrUp.Left(), s.picArrDn.Left(), s.picBar.Left(), s.picCur.Left(),
+                        s.picBar.Width(), s.picBar.Top(), s.picBar.Height(), s.picCur.Height(),
+                        s.picArrDn.Top()}),
+            (std::array{0.f, c.width - 135, 105.f, 105.f, c.width - 240, 60.f, 60.f, 180.f, 30.f}));
     }
+    // Created but not yet sized: the designed 2385-wide layout, Value 0 at
+    // its track's left end.
+    TempConfig config;
+    auto* raw = new NewHscrollbar;
+    com::Ptr<hosting::IControl> control = com::Ptr<hosting::IControl>::adopt(raw);
+    ASSERT_EQ(control->InitNew(), com::hr::Ok);
+    EXPECT_EQ(raw->thumbTravel(), 1620);
+    EXPECT_FLOAT_EQ(raw->picCur.Left(), 240);
+    ASSERT_EQ(control->SetExtent(2385, 225), com::hr::Ok);
+    EXPECT_EQ(raw->thumbTravel(), 2145 - 240);
 }
 
-TEST_F(SliderThumb, FollowsValueOverTheTravelOfTheMoment) {
+TEST_F(SliderThumb, FollowsValueOverTheTravelOfTheMomentOnATrackGreenerWithValue) {
     s.setValue(10000);
     EXPECT_EQ(s.picCur.Left(), float(105.0 + 10000.0 * 1335.0 / 32767.0));
     s.setValue(32767);
     EXPECT_FLOAT_EQ(s.picCur.Left() + s.picCur.Width(), s.picBar.Left() + s.picBar.Width());
     // Growing keeps the relative place.
-    s.setValue(16000);
+    s.setValue(10858);
     host.site->setWidth(3615);
-    EXPECT_EQ(s.picCur.Left(), float(105.0 + 16000.0 * 3135.0 / 32767.0));
+    EXPECT_EQ(s.picCur.Left(), float(105.0 + 10858.0 * 3135.0 / 32767.0));
+    EXPECT_EQ(s.picBar.BackColor(), QColor(0, 254, 0));
+    const QImage shown = s.picCur.widget()->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    EXPECT_EQ(shown, quillet::thumbBitmap().convertToFormat(QImage::Format_RGB888));
     // An empty range parks the thumb at the left end.
     s.setMin(5);
     s.setMax(5);
     s.setValue(3000);
     EXPECT_EQ(s.Value(), 5);
     EXPECT_FLOAT_EQ(s.picCur.Left(), 105);
-}
 
-TEST(SliderLayout, ANewInstanceStartsFromTheDesignedTravel) {
-    TempConfig config;
-    // Created but not yet sized: the designed 2385-wide layout.
-    auto* raw = new NewHscrollbar;
-    com::Ptr<hosting::IControl> control = com::Ptr<hosting::IControl>::adopt(raw);
-    ASSERT_EQ(control->InitNew(), com::hr::Ok);
-    EXPECT_EQ(raw->thumbTravel(), 1620);
-    EXPECT_FLOAT_EQ(raw->picCur.Left(), 240) << "Value 0 at the designed track's left end";
-    ASSERT_EQ(control->SetExtent(2385, 225), com::hr::Ok);
-    EXPECT_EQ(raw->thumbTravel(), 2145 - 240);
-}
-
-TEST_F(SliderTrackColour, GreenRisesWithValueAndCapsAt255) {
+    // The green term rises from 170 and is capped at 255; below -21908 it
+    // is negative and the track goes black, with no error.
     EXPECT_EQ(NewHscrollbar::trackColour(0), QColor(0, 170, 0));
-    EXPECT_EQ(NewHscrollbar::trackColour(10858).green(), 254);
-    EXPECT_EQ(NewHscrollbar::trackColour(10859).green(), 255);
-    EXPECT_EQ(NewHscrollbar::trackColour(32767), QColor(0, 255, 0));
-    EXPECT_EQ(NewHscrollbar::trackColour(4188714).green(), 255);
-    // Below -21908 the term is negative: the track goes black, no error.
-    EXPECT_EQ(NewHscrollbar::trackColour(-21908).green(), 0);
+    EXPECT_EQ(NewHscrollbar::trackColour(10859), QColor(0, 255, 0));
+    EXPECT_EQ(NewHscrollbar::trackColour(4188714), QColor(0, 255, 0));
+    EXPECT_EQ(NewHscrollbar::trackColour(-21908), QColor(0, 0, 0));
     EXPECT_EQ(NewHscrollbar::trackColour(-4000000), QColor(0, 0, 0));
-    s.setValue(10858);
-    EXPECT_EQ(s.picBar.BackColor(), QColor(0, 254, 0));
-}
-
-TEST_F(SliderThumb, ShowsItsBitmap) {
-    const QImage shown = s.picCur.widget()->grab().toImage().convertToFormat(QImage::Format_RGB888);
-    ASSERT_EQ(shown.size(), QSize(16, 12));
-    EXPECT_EQ(shown, quillet::thumbBitmap().convertToFormat(QImage::Format_RGB888));
 }

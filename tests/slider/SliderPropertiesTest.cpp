@@ -10,25 +10,7 @@ using com::Variant;
 using SliderLoad = SliderTest;
 using SliderDispatch = SliderTest;
 
-TEST_F(SliderLoad, BagsThatBreakTheInvariantsAreFixedByTheResize) {
-    // Loaded unchanged, then the resize's Value put lifts 10 to Min and says
-    // so with one Change.
-    SliderHost low(savedBag({{"Min", Variant(50)}, {"Value", Variant(10)}}));
-    EXPECT_EQ(low.slider->Min(), 50);
-    EXPECT_EQ(low.slider->Value(), 50);
-    EXPECT_EQ(low.changes(), 1);
-
-    // Min above Max stays so; Value goes to Max, then up to Min, and the
-    // thumb sits at the track's left end.
-    SliderHost crossed(
-        savedBag({{"Min", Variant(100)}, {"Max", Variant(50)}, {"Value", Variant(75)}}));
-    EXPECT_EQ(crossed.slider->Min(), 100);
-    EXPECT_EQ(crossed.slider->Max(), 50);
-    EXPECT_EQ(crossed.slider->Value(), 100);
-    EXPECT_FLOAT_EQ(crossed.slider->picCur.Left(), crossed.slider->picBar.Left());
-}
-
-TEST_F(SliderLoad, SavesOnlyWhatDiffersFromTheDefaultsAndLoadsItBackQuietly) {
+TEST_F(SliderLoad, SavesWhatDiffersFromTheDefaultsLoadsItQuietlyAndTheResizeMendsTheRest) {
     EXPECT_EQ(host.site->save().names(), (QStringList{"_ExtentX", "_ExtentY"}));
     s.setMax(200);
     s.setValue(150);
@@ -36,13 +18,32 @@ TEST_F(SliderLoad, SavesOnlyWhatDiffersFromTheDefaultsAndLoadsItBackQuietly) {
     s.setEnabled(false);
     const hosting::PropertyBag bag = host.site->save();
     EXPECT_EQ(bag.names(), (QStringList{"_ExtentX", "_ExtentY", "Min", "Max", "Value", "Enabled"}));
-
     SliderHost reloaded(bag);
     EXPECT_EQ(reloaded.slider->Min(), -7);
     EXPECT_EQ(reloaded.slider->Max(), 200);
     EXPECT_EQ(reloaded.slider->Value(), 150);
     EXPECT_FALSE(reloaded.slider->Enabled());
     EXPECT_EQ(reloaded.changes(), 0);
+
+    // Bags that break the invariants load unchanged; the resize's Value put
+    // then lifts 10 to Min and says so with one Change.
+    const auto saved = [](int min, int max, int value) {
+        hosting::PropertyBag bag = hosting::PropertyBag::withExtent(1815, 240);
+        for (const auto& [name, v] : {std::pair{"Min", min}, {"Max", max}, {"Value", value}})
+            bag.WriteProperty(name, Variant(v));
+        return bag;
+    };
+    SliderHost low(saved(50, 32767, 10));
+    EXPECT_EQ(low.slider->Min(), 50);
+    EXPECT_EQ(low.slider->Value(), 50);
+    EXPECT_EQ(low.changes(), 1);
+    // Min above Max stays so; Value goes to Max, then up to Min, and the
+    // thumb sits at the track's left end.
+    SliderHost crossed(saved(100, 50, 75));
+    EXPECT_EQ(crossed.slider->Min(), 100);
+    EXPECT_EQ(crossed.slider->Max(), 50);
+    EXPECT_EQ(crossed.slider->Value(), 100);
+    EXPECT_FLOAT_EQ(crossed.slider->picCur.Left(), crossed.slider->picBar.Left());
 }
 
 TEST(SliderNewInstance, TurnsShowAboutFromFalseToTrueOnly) {
@@ -67,24 +68,22 @@ TEST(SliderNewInstance, TurnsShowAboutFromFalseToTrueOnly) {
 }
 
 TEST_F(SliderDispatch, EachIdentifierAndEachAccessorReachesItsOwnProperty) {
-    using quillet::_NewHscrollbar;
+    using V = quillet::_NewHscrollbar;
     namespace id = quillet::dispid;
     struct Row {
         com::DispId id;
-        com::HResult (_NewHscrollbar::*get)(int32_t*);
-        com::HResult (_NewHscrollbar::*put)(int32_t);
+        com::HResult (V::*get)(int32_t*);
+        com::HResult (V::*put)(int32_t);
         int32_t value;
     };
     // Values apart from each other and from the defaults, in an order no
     // clamp changes them in.
-    const Row rows[] = {
-        {id::Max, &_NewHscrollbar::get_Max, &_NewHscrollbar::put_Max, 900},
-        {id::Value, &_NewHscrollbar::get_Value, &_NewHscrollbar::put_Value, 800},
-        {id::SmallChange, &_NewHscrollbar::get_SmallChange, &_NewHscrollbar::put_SmallChange, 7},
-        {id::LargeChange, &_NewHscrollbar::get_LargeChange, &_NewHscrollbar::put_LargeChange, 60},
-        {id::Min, &_NewHscrollbar::get_Min, &_NewHscrollbar::put_Min, -20},
-    };
-    _NewHscrollbar& vtable = s;
+    const Row rows[] = {{id::Max, &V::get_Max, &V::put_Max, 900},
+                        {id::Value, &V::get_Value, &V::put_Value, 800},
+                        {id::SmallChange, &V::get_SmallChange, &V::put_SmallChange, 7},
+                        {id::LargeChange, &V::get_LargeChange, &V::put_LargeChange, 60},
+                        {id::Min, &V::get_Min, &V::put_Min, -20}};
+    V& vtable = s;
     for (const Row& r : rows) host.site->put(r.id, Variant(int16_t(r.value)));
     for (const Row& r : rows) {
         int32_t got = 0;
