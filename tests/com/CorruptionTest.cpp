@@ -212,14 +212,13 @@ TEST(DamagedElfFile, EveryCutAndKindOfDamageIsRefusedWithAReason) {
     QString error;
     const auto elf = ElfFile::fromImage(good, &error);
     ASSERT_TRUE(elf) << error.toStdString();
-    const qsizetype rsrc = std::find_if(elf->sections().begin(), elf->sections().end(),
-                                        [](const auto& s) { return s.name == u".rsrc"; }) -
-                           elf->sections().begin();
-    ASSERT_LT(rsrc, elf->sections().size());
+    const ElfFile::Section* resources = elf->section(u".rsrc");
+    ASSERT_TRUE(resources);
+    const qsizetype rsrc = resources - elf->sections().constData();
     Elf64_Ehdr header;
     memcpy(&header, good.constData(), sizeof header);
     const qsizetype at = qsizetype(header.e_shoff + rsrc * sizeof(Elf64_Shdr)), size = good.size();
-    const qsizetype contents = qsizetype(elf->sections()[rsrc].offset);
+    const qsizetype contents = qsizetype(resources->offset);
     const std::vector<Corruption> cases{
         {"not ELF", set8(1, 'Q'), "不是 ELF"},
         {"32-bit", set8(EI_CLASS, ELFCLASS32), "64 位"},

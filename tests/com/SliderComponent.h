@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QSettings>
-#include <functional>
 #include <stdexcept>
 
 #include "BuiltFiles.h"
 #include "com/ComponentLibrary.h"
 #include "com/ComponentRegistry.h"
 #include "com/Dispatch.h"
-#include "errors/RuntimeError.h"
+#include "support/RuntimeFailure.h"
 
 // The slider component as hosts name it, and the per-user registry it is
 // registered in.
@@ -33,18 +32,4 @@ inline QStringList registryKeys() {
     QStringList keys = registryFile().allKeys();
     keys.sort();
     return keys;
-}
-
-// The runtime error a step raised: its number (0 for none) and text.
-struct Failure {
-    int number = 0;
-    QString text;
-};
-inline Failure failureOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const errors::RuntimeError& e) {
-        return {e.number(), e.description()};
-    }
-    return {};
 }

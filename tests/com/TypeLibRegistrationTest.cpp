@@ -1,6 +1,8 @@
-// The type library a component file carries is what late binding by name
-// asks and what the registry's lookup by identifier and version reads; a
-// file without one neither binds nor registers.
+// The type library the build puts into the slider's file: read without
+// loading the file, written back to the same bytes, asked by late binding by
+// name and read by the registry's lookup by identifier and version; a file
+// without one neither binds nor registers. What the resources hold is
+// compared whole by resdump_test.sh.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -55,6 +57,27 @@ protected:
     int m_copies = 0;
 };
 }  // namespace
+
+TEST(BuiltResources, AreReadWithoutLoadingTheFileAndStayOutOfItsMemory) {
+    QString error;
+    ASSERT_TRUE(readResources(kQuilletFile, &error)) << error.toStdString();
+    EXPECT_FALSE(mapped(kQuilletFile)) << "reading resources must not load the file";
+    const auto elf = ElfFile::open(kQuilletFile, &error);
+    ASSERT_TRUE(elf && elf->section(u".rsrc")) << error.toStdString();
+    EXPECT_EQ(elf->section(u".rsrc")->flags & 0x2 /* SHF_ALLOC */, 0u);
+}
+
+TEST(TypeLib, WritesBackTheBytesItWasReadFromAndBindsNamesWithinAnInterface) {
+    const QByteArray bytes = quilletTypeLibBytes();
+    QString error;
+    const auto lib = decodeTypeLib(bytes, &error);
+    ASSERT_TRUE(lib) << error.toStdString();
+    EXPECT_EQ(encodeTypeLib(*lib), bytes);
+
+    EXPECT_EQ(lib->idOfName(kEventsId, u"Change"), 4);
+    EXPECT_FALSE(lib->idOfName(kInterfaceId, u"Valu"));
+    EXPECT_FALSE(lib->idOfName(kClsid, u"Value")) << "a class has no members of its own";
+}
 
 TEST_F(TypeLibRegistration, LateBindingByNameAsksTheCarriedTypeLibrary) {
     DispId id = 0;

@@ -10,10 +10,6 @@
 
 using com::Variant;
 
-namespace {
-int errorOf(const std::function<void()>& step) { return failureOf(step).number; }
-}  // namespace
-
 TEST(Variant, NumbersRoundTiesToEvenAndOverflowIsError6) {
     EXPECT_EQ(Variant(2.5).toInt32(), 2);
     EXPECT_EQ(Variant(3.5).toInt32(), 4);

@@ -1,5 +1,4 @@
-// The Open dialog: Qt's modal file dialog answered as a user would, and the
-// scripted stand-in the logic tests use.
+// The Open dialog: Qt's modal file dialog answered as a user would.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,7 +9,6 @@
 #include <QTimer>
 
 #include "QtFileDialog.h"
-#include "doubles/ScriptedFileDialog.h"
 
 TEST(QtFileDialog, ReturnsTheChosenFilesFullPathOrEmptyOnCancel) {
     QTemporaryDir dir;
@@ -42,17 +40,4 @@ TEST(QtFileDialog, ReturnsTheChosenFilesFullPathOrEmptyOnCancel) {
     EXPECT_FALSE(offered.value(offered.size() - 1).contains("ravelle"));
     EXPECT_FALSE(answer({}).isEmpty()) << "no dialog shown";
     EXPECT_TRUE(dialog.FileName().isEmpty());
-}
-
-TEST(ScriptedFileDialog, AnswersInTurnAndCancelsWhenEmptyOrOut) {
-    ScriptedFileDialog dialog({"/a/one.mp3", ""});
-    dialog.answer("/a/two.wav");
-    const auto shown = [&] {
-        dialog.ShowOpen();
-        return dialog.FileName();
-    };
-    EXPECT_EQ((QStringList{shown(), shown(), shown(), shown()}),
-              (QStringList{"/a/one.mp3", "", "/a/two.wav", ""}));
-    EXPECT_EQ(dialog.timesShown(), 4);
-    EXPECT_EQ(dialog.answersLeft(), 0);
 }

@@ -1,6 +1,5 @@
 // The media device contract the player's handlers rely on, held alike by the
-// simulated device on its virtual clock and by the GStreamer one in real time,
-// then what only the simulated one does.
+// simulated device on its virtual clock and by the GStreamer one in real time.
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
@@ -253,34 +252,6 @@ TYPED_TEST(DeviceContract, WhatItCannotDoLeavesAReportTheNextSuccessClearsAndNoO
     EXPECT_LT(d.Position(), d.Length());
     d.setCommand("play");
     EXPECT_EQ(this->state(), this->ended(media::OutputLost, true));
-}
-
-using SimulatedDevice = DeviceContract<SimulatedDriver>;
-
-TEST_F(SimulatedDevice, KeepsExactTimeOpensAFileOfNoLengthAndLogsEveryCommand) {
-    d.addFile("/music/a.mp3", 2500);
-    d.addFile("/music/silent.wav", 0);
-    d.addUnplayableFile("/music/broken.mp3");
-    d.StatusUpdate = [&] {
-        if (d.FileName() == "/music/a.mp3") return;
-        open("/music/a.mp3");
-        d.setCommand("play");
-    };
-    // Opens, already at its end (the real device refuses it): the player
-    // must not divide by its length.
-    open("/music/silent.wav");
-    EXPECT_TRUE(d.isOpen() && d.Error() == 0 && d.Length() == 0);
-    d.setCommand("play");
-    d.advance(2500);  // a.mp3 opens at 1000 and plays the rest of the step
-    EXPECT_EQ(d.Position(), 1500);
-    d.advance(999);
-    EXPECT_EQ(d.Position(), 2499) << "to the millisecond, however long the step";
-    d.setCommand("close");
-    EXPECT_EQ(d.appliedLevel(), 0u) << "no stream, no level";
-    open("/music/broken.mp3");
-    EXPECT_EQ(d.Error(), media::NotPlayable);
-    EXPECT_EQ(d.log(), (QStringList{"open /music/silent.wav", "play", "open /music/a.mp3", "play",
-                                    "close", "open /music/broken.mp3"}));
 }
 
 }  // namespace

@@ -8,14 +8,10 @@
 // the next answer; an empty answer, or none left, is a cancel.
 class ScriptedFileDialog : public FileDialog {
 public:
-    ScriptedFileDialog() = default;
-    explicit ScriptedFileDialog(QStringList answers) : m_answers(std::move(answers)) {}
-
     void answer(const QString& path) { m_answers << path; }
     void cancel() { m_answers << QString(); }
 
     int timesShown() const { return m_shown; }
-    int answersLeft() const { return int(m_answers.size()); }
 
 private:
     void ask() override {

@@ -30,12 +30,7 @@ void SimulatedMediaDevice::setCommand(const QString& command) {
 
 void SimulatedMediaDevice::play() {
     succeed();
-    if (m_outputLost && m_positionMs < m_lengthMs) {
-        m_positionMs = m_lengthMs;
-        fail(media::OutputLost, FileName());
-        notifyChange();
-        return;
-    }
+    if (m_outputLost && m_positionMs < m_lengthMs) return endWith(media::OutputLost);
     m_playing = m_positionMs < m_lengthMs;
 }
 
@@ -95,18 +90,17 @@ void SimulatedMediaDevice::loseOutput() {
     m_outputAvailable = false;
     if (!m_open) return;
     m_outputLost = true;
-    if (!m_playing) return;
-    m_positionMs = m_lengthMs;
-    m_playing = false;
-    fail(media::OutputLost, FileName());
-    notifyChange();
+    if (m_playing) endWith(media::OutputLost);
 }
 
 void SimulatedMediaDevice::failPlayback() {
-    if (!m_open) return;
+    if (m_open) endWith(media::PlaybackFailed);
+}
+
+void SimulatedMediaDevice::endWith(int error) {
     m_positionMs = m_lengthMs;
     m_playing = false;
-    fail(media::PlaybackFailed, FileName());
+    fail(error, FileName());
     notifyChange();
 }
 

@@ -8,31 +8,11 @@
 #include "MediaDevice.h"
 
 // A media device on a virtual clock, for tests of the player's logic: the
-// contract of the GStreamer device, with files registered by path and time
-// moved by advance() instead of passing.
-//
-//  - addFile(path, ms) registers a playable file; addFile(path, 0) one that
-//    opens with Length 0 (the real device refuses such files; the player
-//    must still not divide by it). addUnplayableFile(path), and any path not
-//    registered, fail to open with an error report.
-//  - advance(ms) moves the position while playing, raises StatusUpdate
-//    every 1000 ms of virtual time counted from the last "open" (as the real
-//    device's timer does), through errors::dispatch, and sets Position to
-//    Length when the end is reached. Handlers may send any command from
-//    inside StatusUpdate.
-//  - now() reads the virtual clock; advance() moves it, and so does every
-//    "open" by openTime(), which stands for the real device checking the
-//    file and decoding its start (0 unless set).
-//  - failPlayback() makes the open stream break off as the real device sees
-//    it: the track counts as ended, with an error report.
-//  - setOutputAvailable(false) stands for a machine with no sound server:
-//    "open" of a playable file fails with NoOutput. loseOutput() is the
-//    server going away: an open stream that plays ends with OutputLost, a
-//    paused one at its next "play"; setOutputAvailable(true) brings it back.
-//  - log() holds every command received, in order; "open" is logged as
-//    "open <FileName>".
-//  - The stream follows WaveOut's level like the real one; appliedLevel()
-//    is the level word the open stream plays at.
+// GStreamer device's contract, with files registered by path and time moved
+// by advance(), which raises StatusUpdate (through errors::dispatch) every
+// 1000 ms counted from the last "open". A file of length 0 opens, though the
+// real device refuses it; a path not registered fails to open. Each "open"
+// also moves the clock by openTime(), the real device's look at the file.
 class SimulatedMediaDevice : public QObject, public MediaDevice {
     Q_OBJECT
 public:
@@ -56,10 +36,15 @@ public:
     qint64 now() const { return m_nowMs; }
     void setOpenTime(qint64 ms) { m_openTimeMs = ms; }
     qint64 openTime() const { return m_openTimeMs; }
+    // The open stream breaks off: the track ends with an error report.
     void failPlayback();
+    // false: no sound server, "open" fails with NoOutput. loseOutput() is the
+    // server going away: a playing stream ends with OutputLost, a paused one
+    // at its next "play".
     void setOutputAvailable(bool available) { m_outputAvailable = available; }
     void loseOutput();
 
+    // Every command received, "open" as "open <FileName>".
     const QStringList& log() const { return m_log; }
     void clearLog() { m_log.clear(); }
 
@@ -73,6 +58,8 @@ private:
     void play() override;
     void halt() override;
     void close() override;
+    // Ends the open track at its end with this error report.
+    void endWith(int error);
 
     QHash<QString, qint32> m_lengths;
     QSet<QString> m_unplayable;

@@ -1,7 +1,4 @@
-// Controls as the handlers rely on them: flags that decide what a person
-// can use and are told to watchers; a form sized by its outer height; the
-// scroll bar's nested Change; timers that keep their countdown; a list box
-// that a right click leaves alone; pictures that fail with a number.
+// The controls as the window's handlers rely on them.
 #include <gtest/gtest.h>
 
 #include <QDialog>
@@ -18,20 +15,8 @@
 #include "forms/PictureBox.h"
 #include "forms/Timer.h"
 #include "support/LastResortRecorder.h"
+#include "support/RuntimeFailure.h"
 #include "support/TimerProbe.h"
-
-namespace {
-// The number of the runtime error a step raised (0 for none), and its text.
-int errorOf(const std::function<void()>& step, QString* text = nullptr) {
-    try {
-        step();
-    } catch (const errors::RuntimeError& e) {
-        if (text) *text = e.description();
-        return e.number();
-    }
-    return 0;
-}
-}  // namespace
 
 TEST(Form, ItsControlsFlagsDecideWhatAPersonCanUseAndEveryChangeIsTold) {
     forms::Form form(QStringLiteral("Form1"), 3510, 4290);
@@ -213,10 +198,9 @@ TEST(ListBox, ARightClickLeavesTheSelectionAndNoIndexOutsideOrEntryPastFullIsTak
     // Full, it refuses another entry, naming it, and keeps all it has.
     list.Clear();
     for (int i = 0; i < forms::ListBox::kMaxEntries; ++i) list.AddItem(QString::number(i));
-    QString text;
-    EXPECT_EQ(errorOf([&] { list.AddItem(QStringLiteral("one too many")); }, &text),
-              errors::OutOfMemory);
-    EXPECT_TRUE(text.contains(QStringLiteral("one too many"))) << text.toStdString();
+    const Failure full = failureOf([&] { list.AddItem(QStringLiteral("one too many")); });
+    EXPECT_EQ(full.number, errors::OutOfMemory);
+    EXPECT_TRUE(full.text.contains(QStringLiteral("one too many"))) << full.text.toStdString();
     EXPECT_EQ(list.ListCount(), forms::ListBox::kMaxEntries);
     EXPECT_EQ(list.List(forms::ListBox::kMaxEntries - 1), QStringLiteral("32766"));
 }

@@ -11,16 +11,14 @@ TEST(MprisRoot, WhatThePlayerOffersAndRaiseAndQuitThatCloseItSavingThePlaylist) 
     const auto root = [&](const char* name) {
         return rig.desktop->get(name, mpris::kRootInterface);
     };
-    EXPECT_EQ(root("Identity"), "ravelle");
-    EXPECT_EQ(root("DesktopEntry"), "org.ravelle.Ravelle");
-    EXPECT_EQ(root("CanQuit"), true);
-    EXPECT_EQ(root("CanRaise"), true);
-    EXPECT_EQ(root("HasTrackList"), false);
-    EXPECT_EQ(root("SupportedUriSchemes"), QStringList{"file"});
-    EXPECT_EQ(rig.desktop->get("CanSeek"), false);
-    EXPECT_EQ(rig.desktop->get("CanGoPrevious"), false);
-    EXPECT_EQ(rig.desktop->get("CanControl"), true);
-    EXPECT_EQ(rig.desktop->get("Rate"), 1.0);
+    const std::pair<const char*, QVariant> rootValues[] = {
+        {"Identity", "ravelle"}, {"DesktopEntry", "org.ravelle.Ravelle"},
+        {"CanQuit", true},       {"CanRaise", true},
+        {"HasTrackList", false}, {"SupportedUriSchemes", QStringList{"file"}}};
+    for (const auto& [name, value] : rootValues) EXPECT_EQ(root(name), value) << name;
+    const std::pair<const char*, QVariant> playerValues[] = {
+        {"CanSeek", false}, {"CanGoPrevious", false}, {"CanControl", true}, {"Rate", 1.0}};
+    for (const auto& [name, value] : playerValues) EXPECT_EQ(rig.desktop->get(name), value) << name;
     // The formats the player is made for, decoded by the packages it needs,
     // and only types of files.
     const QStringList types = root("SupportedMimeTypes").toStringList();

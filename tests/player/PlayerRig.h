@@ -105,6 +105,7 @@ public:
         form->List1.AddItem(path);
     }
     QStringList entries() const { return form->List1.texts().all(); }
+    QString status() const { return form->Label4.Caption(); }
 
     // A click by the user, who can only click what is shown and enabled.
     void click(forms::CommandButton& button) {
@@ -156,7 +157,6 @@ public:
         }
     }
 
-    // The files the device was told to open, in order.
     QStringList opened() const {
         QStringList files;
         for (const QString& entry : mci->log())

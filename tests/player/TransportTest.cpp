@@ -1,7 +1,5 @@
-// The transport: Open, Play, Pause, Stop, Resume and a double-click, from
-// every state the user can reach, odd ones included, with the buttons'
-// flags, the commands the device receives, the status line and the focus;
-// a file asked for that cannot be played; and the file-name function.
+// The transport's commands from every state the user can reach, a file asked
+// for that cannot be played, and the file-name function.
 #include <gtest/gtest.h>
 
 #include "PlayerRig.h"

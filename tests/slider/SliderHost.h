@@ -9,6 +9,7 @@
 
 #include "NewHscrollbar.h"
 #include "hosting/ControlSite.h"
+#include "support/RuntimeFailure.h"
 #include "support/TempConfig.h"
 
 // One slider on a host window (inside a test's TempConfig: a new instance
@@ -79,12 +80,3 @@ protected:
     SliderHost host;
     quillet::NewHscrollbar& s = *host.slider;
 };
-
-inline int errorOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const errors::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}

@@ -1,6 +1,5 @@
-// The slider's layout: the size it insists on, where the zones, track and
-// thumb go, the track colour and the thumb's picture. Which pieces take
-// the focus is the test container's keys script.
+// The slider's layout, track colour and thumb picture; which pieces take the
+// focus is the test container's keys script.
 #include <array>
 
 #include "SliderHost.h"
