@@ -1,6 +1,5 @@
-// What only the GStreamer device does, on small files made for the run: the look
-// at a file, never held up by a file system that stops answering; what it refuses
-// and why; every format played to its exact end, MIDI through a loud enough font.
+// What only the GStreamer device does, on small files made for the run, and the
+// look at a file that a file system which stops answering never holds up.
 #include <fcntl.h>
 #include <gst/gst.h>
 #include <gtest/gtest.h>

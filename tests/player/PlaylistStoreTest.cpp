@@ -1,7 +1,5 @@
-// The playlist that survives restarts: what the exit and the saves after each
-// edit write, what the next start restores and tells, stores that are
-// damaged, unreadable or unwritable, and the close a termination signal asks
-// for.
+// The playlist that survives restarts, damaged or unusable stores, and the
+// close a termination signal asks for.
 #include <gtest/gtest.h>
 
 #include <QDir>

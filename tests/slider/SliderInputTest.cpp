@@ -1,6 +1,5 @@
-// The pointer handler by handler, in the constituents' own twips: the end zones
-// step, the track pages, the thumb drags. What only real input shows (the grab,
-// the double-click, key codes, the event order) is the test container's.
+// The pointer handler by handler, in the constituents' own twips; what only real
+// input shows (the grab, the double-click, key codes, event order) is the test container's.
 #include "SliderHost.h"
 
 using SliderPointer = SliderTest;
