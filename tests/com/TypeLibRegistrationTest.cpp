@@ -1,8 +1,6 @@
-// The type library the build puts into the slider's file: read without
-// loading the file, written back to the same bytes, asked by late binding by
-// name and read by the registry's lookup by identifier and version; a file
-// without one neither binds nor registers. What the resources hold is
-// compared whole by resdump_test.sh.
+// The type library in the slider's file: read without loading the file,
+// written back to the same bytes, asked by late binding and by the registry's
+// lookup; a file without one neither binds nor registers.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>

@@ -20,19 +20,15 @@ QString uriOf(const QString& path) {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
 }
 
-class Folder {
-public:
+// Empty files in a folder that goes away with the test.
+struct Folder : QTemporaryDir {
     QString make(const QString& name) {
-        const QString path = m_dir.filePath(name);
+        const QString path = filePath(name);
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         return path;
     }
-    QString path(const QString& name = {}) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 // The window on a private bus, as the program makes it, and a second
@@ -81,7 +77,8 @@ TEST(HandedFiles, OpenOverTheBusOpensTheFirstAndAppendsTheOthers) {
         DesktopRig rig;
         for (const QString& f : {a, b, c}) rig.mci->addFile(f, 5000);
         rig.openOverTheBus({uriOf(folder.path()), uriOf(a), QStringLiteral("http://host/x.mp3"),
-                            uriOf(b), uriOf(folder.path(QStringLiteral("gone.mp3"))), uriOf(c)});
+                            uriOf(b), uriOf(folder.filePath(QStringLiteral("gone.mp3"))),
+                            uriOf(c)});
         EXPECT_EQ(rig.form->List1.texts().all(), (QStringList{a, b, c}));
         EXPECT_EQ(rig.mci->FileName(), a);
         EXPECT_TRUE(rig.mci->isPlaying());
@@ -124,7 +121,8 @@ TEST(HandedFiles, ADropAppendsFilesAndTheAudioFilesOfAFolderInPathOrder) {
     rig.form->List1.setListIndex(0);
     // What the window gets from a drop (a drop from another program, through
     // the display server, is in the end-to-end tests).
-    rig.form->OLEDragDrop({QUrl::fromLocalFile(single), QUrl::fromLocalFile(folder.path("album")),
+    rig.form->OLEDragDrop({QUrl::fromLocalFile(single),
+                           QUrl::fromLocalFile(folder.filePath("album")),
                            QUrl(QStringLiteral("http://host/x.mp3"))});
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.form->List1.ListCount() > 1; }, 5000));
     EXPECT_EQ(rig.form->List1.texts().all(),

@@ -7,12 +7,10 @@
 
 #include "MediaDevice.h"
 
-// A media device on a virtual clock, for tests of the player's logic: the
-// GStreamer device's contract, with files registered by path and time moved
-// by advance(), which raises StatusUpdate (through errors::dispatch) every
-// 1000 ms counted from the last "open". A file of length 0 opens, though the
-// real device refuses it; a path not registered fails to open. Each "open"
-// also moves the clock by openTime(), the real device's look at the file.
+// The GStreamer device's contract on a virtual clock: files registered by
+// path, time moved by advance() (StatusUpdate every 1000 ms from the last
+// "open", which itself takes openTime()). Unlike the real device it opens a
+// file of length 0.
 class SimulatedMediaDevice : public QObject, public MediaDevice {
     Q_OBJECT
 public:

@@ -27,8 +27,7 @@ bool noneTwice(const QStringList& files) {
     return QSet<QString>(files.begin(), files.end()).size() == files.size();
 }
 
-// One turn of the event loop: the window's queued work runs, and what it
-// queues meanwhile waits for the next turn.
+// One turn of the event loop; what the window queues meanwhile waits.
 void turn() { QCoreApplication::sendPostedEvents(); }
 
 // Nothing plays, and the buttons are the stopped player's; the hidden

@@ -27,9 +27,8 @@
 #include "support/TempConfig.h"
 #include "support/TimerProbe.h"
 
-// A simulated device that refuses to go on after a generous number of
-// commands: a handler that would keep picking for ever ends in the
-// last-resort handler, where the test sees it, instead of hanging the run.
+// A handler that would keep picking for ever ends in the last-resort
+// handler, where the test sees it, instead of hanging the run.
 class BoundedDevice : public SimulatedMediaDevice {
 public:
     void setCommand(const QString& command) override {

@@ -10,8 +10,7 @@ const QString kB = QStringLiteral("/music/b.ogg");
 const QString kC = QStringLiteral("/music/c.flac");
 const QString kNew = QStringLiteral("/music/new.wav");
 // What a damaged saved playlist restores: a name with no folder, which plays
-// but whose status text cannot be built, so each command stops or skips
-// exactly there.
+// but whose status text cannot be built.
 const QString kBare = QStringLiteral("42.mid");
 
 // One step of the user's, by name; "open" chooses kNew, "dblclick" is on
@@ -28,9 +27,8 @@ void step(PlayerRig& rig, const QString& name) {
     if (name == u"clear") rig.form->List1.Clear();
 }
 
-// Three entries, the first selected, or with "bare" first kBare alone. A
-// fresh start's generator picks entry 2 (c.flac) first and entry 1 (b.ogg)
-// second from three. Then the steps the user took.
+// Three entries, the first selected, or with "bare" first kBare alone; then
+// the user's steps. A fresh start picks c.flac first and b.ogg second.
 void reach(PlayerRig& rig, const QString& steps) {
     if (steps.startsWith(u"bare")) {
         rig.addEntry(kBare, 30000);

@@ -36,15 +36,7 @@ TEST_F(WindowTest, LooksAsTheReferencePictureAtStartUp) {
                       << kDiffering.toStdString()
                       << " (a CJK font missing? install fonts-wqy-microhei)";
     }
-    EXPECT_EQ(form.frameGeometry().height(), 140) << "outer height 2100 twips at 15 a pixel";
-    // What the picture shows, as the controls carry it.
-    EXPECT_EQ(transportFlags(form), "1 11 1 01");
-    EXPECT_EQ(std::tuple(form.Command7.Visible(), form.Command8.Visible(), form.List1.Visible()),
-              std::tuple(true, false, false));
-    EXPECT_FALSE(form.Command8.Enabled());
-    EXPECT_FALSE(form.Timer2.Enabled());
-    EXPECT_EQ(form.Label5.Caption(), QString());
-    EXPECT_TRUE(form.Picture1.HasPicture()) << "volm.bmp beside the program is shown";
+    // What the picture cannot show.
     for (forms::CommandButton* button :
          {&form.Command1, &form.Command2, &form.Command3, &form.Command4, &form.Command5,
           &form.Command7, &form.Command8})
@@ -88,13 +80,11 @@ TEST_F(WindowTest, StackingTabOrderAndScreenReaders) {
                                   "HScroll1", "Command7"}))
         << "hidden controls are skipped";
 
-    // Names follow the captions, the status line's as it changes.
+    // Names follow the captions (the strips' are the strip row's case).
     const auto reader = [](forms::Control& c) {
         return QAccessible::queryAccessibleInterface(c.widget());
     };
     EXPECT_EQ(reader(form.Command2)->text(QAccessible::Name), form.Command2.Caption());
-    form.Label4.setCaption(QStringLiteral("已停止播放"));
-    EXPECT_EQ(reader(form.Label4)->text(QAccessible::Name), QStringLiteral("已停止播放"));
     EXPECT_TRUE(reader(form.Command8)->state().disabled);
     EXPECT_TRUE(reader(form.Command8)->state().invisible);
 }
