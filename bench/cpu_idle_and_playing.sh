@@ -13,7 +13,12 @@
 #   idle     the window open and nothing playing; both text strips scroll
 #            every 50 ms. Beside it, in the same windows, the floor: a bare
 #            Qt window whose 50 ms timer does nothing (bench_idle_floor,
-#            built beside the player; FLOOR=PATH names another).
+#            built beside the player; FLOOR=PATH names another). With
+#            BESIDE=PATH, another build of the player idles beside it too, its
+#            window moved aside: two builds measured over the same windows,
+#            for changes worth a few hundredths of a core, which the drift
+#            between one run and the next hides (run it again with the two
+#            swapped: the order they start in may weigh).
 #   playing  from 1 s after a click on Play (the stream is then running).
 #            Beside it, in the same windows, Audacious playing the same file
 #            with its window shown, when Audacious is installed.
@@ -108,6 +113,20 @@ floor_pid=$!
 session_track "$floor_pid"
 timeout 15 xdotool search --sync --onlyvisible --name '^ravelle-floor$' >/dev/null 2>&1 ||
     fail "the floor's window did not appear within 15 s: $(tail -3 "$logs/floor.log")"
+beside=()
+if [ -n "${BESIDE:-}" ]; then
+    # No session bus here: the second copy runs a window of its own.
+    "$BESIDE" >"$logs/beside.log" 2>&1 &
+    beside_pid=$!
+    session_track "$beside_pid"
+    wait_for 15 bash -c '[ "$(xdotool search --onlyvisible --name "^ravelle\$" | wc -l)" -ge 2 ]' ||
+        fail "BESIDE showed no window: $(tail -3 "$logs/beside.log")"
+    for other in $(xdotool search --onlyvisible --name '^ravelle$'); do
+        [ "$other" = "$window" ] || xdotool windowmove "$other" 300 0
+    done
+    beside=(beside="$beside_pid")
+    echo "beside $(realpath "$BESIDE")"
+fi
 sleep 2
 
 echo "ravelle $program, $(nproc) cores, $rounds rounds of $seconds s"
@@ -117,15 +136,15 @@ for ((round = 1; round <= rounds; round++)); do
         profiler=$!
         session_track "$profiler"
     fi
-    measure idle ravelle="$player" floor="$floor_pid" Xvfb="$session_xvfb"
+    measure idle ravelle="$player" "${beside[@]}" floor="$floor_pid" Xvfb="$session_xvfb"
     if [ "${PROFILE:-0}" = 1 ] && [ "$round" = 1 ]; then
         wait_exit "$profiler" 10 || fail "perf record did not finish"
         perf report -i "$session_dir/idle.perf" --no-children --stdio --percent-limit 1.5 2>/dev/null |
             grep -v '^$' | head -120
     fi
 done
-kill -TERM "$floor_pid" 2>/dev/null
-wait "$floor_pid" 2>/dev/null
+kill -TERM "$floor_pid" ${beside_pid:-} 2>/dev/null
+wait "$floor_pid" ${beside_pid:-} 2>/dev/null
 
 # Play "播放" at (5, 88), 41 x 17 in the window: click its centre. Before
 # any other window can cover it.
@@ -153,6 +172,10 @@ echo "threads while playing: $(find /proc/"$player"/task -mindepth 1 -maxdepth 1
 
 idle=$(median idle ravelle) idle_floor=$(median idle floor)
 echo "median idle:    ravelle $idle%  floor $idle_floor%  difference $(awk -v a="$idle" -v b="$idle_floor" 'BEGIN { printf "%+.3f", a - b }')% of a core"
+if [ ${#beside[@]} -gt 0 ]; then
+    idle_beside=$(median idle beside)
+    echo "median idle:    beside $idle_beside%  difference from ravelle $(awk -v a="$idle_beside" -v b="$idle" 'BEGIN { printf "%+.3f", a - b }')% of a core"
+fi
 if [ ${#others[@]} -gt 0 ]; then
     playing=$(median playing ravelle) playing_other=$(median playing audacious)
     echo "median playing: ravelle $playing%  audacious $playing_other%  difference $(awk -v a="$playing" -v b="$playing_other" 'BEGIN { printf "%+.3f", a - b }')% of a core"
