@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
 #include "forms/Twips.h"
 
@@ -24,15 +25,31 @@ void copyInto(QImage& dst, const QImage& src, int x, int y) {
         std::memcpy(out, in, size_t(to.width()) * 4);
 }
 
-// True when src, with its top-left corner at `at`, shows only what dst
-// already has there.
-bool hidesNothing(const QImage& dst, const QImage& src, QPoint at) {
-    const QRect to = QRect(at, src.size()) & dst.rect();
-    for (int y = to.top(); y <= to.bottom(); ++y)
-        if (std::memcmp(dst.constScanLine(y) + qsizetype(to.left()) * 4,
-                        src.constScanLine(y - at.y()) + qsizetype(to.left() - at.x()) * 4,
-                        size_t(to.width()) * 4))
-            return false;
+// The pixels at (x, y) of the row, from the strip where it covers them and
+// from the ground elsewhere.
+const uchar* pixelsAt(const QImage& ground, const QImage& strip, const QRect& place, int x, int y) {
+    return place.contains(x, y)
+               ? strip.constScanLine(y - place.top()) + qsizetype(x - place.left()) * 4
+               : ground.constScanLine(y) + qsizetype(x) * 4;
+}
+
+// True when the strip shows over the ground at place `a` what it shows at
+// place `b` (an empty place: not there). Only their span can differ, and in
+// each line of it the strip's edges cut it into stretches that each come
+// from one picture at both places.
+bool showsAlike(const QImage& ground, const QImage& strip, const QRect& a, const QRect& b) {
+    const QRect span = (a | b) & ground.rect();
+    for (int y = span.top(); y <= span.bottom(); ++y) {
+        int cuts[] = {span.left(), a.left(),      a.right() + 1,
+                      b.left(),    b.right() + 1, span.right() + 1};
+        for (int& cut : cuts) cut = std::clamp(cut, span.left(), span.right() + 1);
+        std::sort(std::begin(cuts), std::end(cuts));
+        for (size_t i = 0; i + 1 < std::size(cuts); ++i)
+            if (cuts[i] < cuts[i + 1] && std::memcmp(pixelsAt(ground, strip, a, cuts[i], y),
+                                                     pixelsAt(ground, strip, b, cuts[i], y),
+                                                     size_t(cuts[i + 1] - cuts[i]) * 4))
+                return false;
+    }
     return true;
 }
 
@@ -62,6 +79,10 @@ public:
     }
 
 protected:
+    // Qt may carry the row's pixels to its new place without painting it:
+    // the next step draws the whole frame there.
+    void moveEvent(QMoveEvent*) override { m_row.m_shown.clear(); }
+
     void paintEvent(QPaintEvent*) override {
         m_row.m_picturesChanged = true;  // whatever made Qt paint may have changed them
         QPainter(this).drawImage(0, 0, m_row.composed(devicePixelRatioF()));
@@ -136,39 +157,53 @@ const QImage& StripRow::ground(qreal ratio) {
     return m_groundImage;
 }
 
-const QImage& StripRow::picture(int index, qreal ratio) {
-    return index == 0 ? ground(ratio) : m_strips[size_t(index) - 1]->picture();
+void StripRow::takePictures(qreal ratio) {
+    m_ratio = ratio;
+    m_pictures.assign(1, ground(ratio));
+    for (const Label* strip : m_strips) m_pictures.push_back(strip->picture());
 }
 
-const std::vector<ServerPictures::Placed>& StripRow::placed(qreal ratio) {
-    m_places.clear();
-    for (const Label* strip : m_strips)
-        m_places.push_back(strip->Visible()
-                               ? QRect((placeOf(*strip).topLeft() - m_view->pos()) * ratio,
-                                       strip->picture().size())
-                               : QRect());
-    // A strip out of the row's sight, or clear of the others and alike to
-    // the ground beneath it (a plain strip on a band of its colour), adds
-    // nothing to the frame.
-    const QImage& under = ground(ratio);
+const std::vector<ServerPictures::Placed>& StripRow::placed() {
+    // A strip out of the row's sight adds nothing to the frame.
+    const QRect row = m_pictures[0].rect();
     m_placed.assign(1, {0, QPoint()});
-    for (size_t i = 0; i < m_places.size(); ++i) {
-        const QRect& place = m_places[i];
-        if (!place.intersects(under.rect())) continue;
-        bool clear = true;
-        for (size_t j = 0; j < m_places.size(); ++j)
-            clear = clear && (j == i || !place.intersects(m_places[j]));
-        if (clear && hidesNothing(under, m_strips[i]->picture(), place.topLeft())) continue;
-        m_placed.push_back({int(i) + 1, place.topLeft()});
+    for (size_t i = 0; i < m_strips.size(); ++i) {
+        const Label& strip = *m_strips[i];
+        const QRect place((placeOf(strip).topLeft() - m_view->pos()) * m_ratio,
+                          m_pictures[i + 1].size());
+        if (strip.Visible() && place.intersects(row))
+            m_placed.push_back({int(i) + 1, place.topLeft()});
     }
     return m_placed;
 }
 
+bool StripRow::sameAsShown() const {
+    if (m_placed == m_shown) return true;
+    auto placeIn = [this](const std::vector<ServerPictures::Placed>& frame, int picture) {
+        for (const ServerPictures::Placed& p : frame)
+            if (p.picture == picture) return QRect(p.at, m_pictures[size_t(picture)].size());
+        return QRect();
+    };
+    for (int i = 1; i < int(m_pictures.size()); ++i) {
+        const QRect now = placeIn(m_placed, i), before = placeIn(m_shown, i);
+        if (now == before) continue;
+        // Where strips overlap, which is in front decides what shows.
+        const QRect span = now | before;
+        for (int j = 1; j < int(m_pictures.size()); ++j)
+            if (j != i &&
+                (span.intersects(placeIn(m_placed, j)) || span.intersects(placeIn(m_shown, j))))
+                return false;
+        if (!showsAlike(m_pictures[0], m_pictures[size_t(i)], now, before)) return false;
+    }
+    return true;
+}
+
 QImage StripRow::composed(qreal ratio) {
+    takePictures(ratio);
     QImage row(m_view->size() * ratio, QImage::Format_RGB32);
     row.setDevicePixelRatio(ratio);
-    for (const ServerPictures::Placed& p : placed(ratio))
-        copyInto(row, picture(p.picture, ratio), p.at.x(), p.at.y());
+    for (const ServerPictures::Placed& p : placed())
+        copyInto(row, m_pictures[size_t(p.picture)], p.at.x(), p.at.y());
     return row;
 }
 
@@ -236,24 +271,24 @@ bool StripRow::drawOnServer() {
         if (!m_holdLater.isActive()) m_holdLater.start(int(kHoldEveryMs - m_sinceHold.elapsed()));
         return true;
     }
-    // Each picture crosses to the server only when it changed; until one
-    // does, a step only places the pictures the server holds.
-    const qreal ratio = window->devicePixelRatio();
-    if (m_picturesChanged) {
-        for (int i = 0; i <= int(m_strips.size()); ++i)
-            if (!m_server.hold(i, picture(i, ratio))) return false;
-        m_sinceHold.start();
+    // Whatever changes a picture, the row's place in the window or its scale
+    // has Qt paint the row or the window exposed again, and the whole frame
+    // is then drawn: until then a step only moves the pictures the server
+    // holds, each of which crossed to it once.
+    if (m_picturesChanged || m_shown.empty()) {
+        takePictures(window->devicePixelRatio());
+        for (int i = 0; i < int(m_pictures.size()); ++i)
+            if (!m_server.hold(i, m_pictures[size_t(i)])) return false;
+        if (m_picturesChanged) m_sinceHold.start();
         m_picturesChanged = false;
+        m_area =
+            QRect(m_view->mapTo(m_view->window(), QPoint()) * m_ratio, m_view->size() * m_ratio);
         m_shown.clear();
     }
-    // A frame like the one last shown, where the window still holds it, is
-    // not sent again: strips out of sight, or plain over their band, move
-    // without changing a pixel.
-    const QRect area(m_view->mapTo(m_view->window(), QPoint()) * ratio, m_view->size() * ratio);
-    if (placed(ratio) == m_shown && area == m_shownArea) return true;
-    if (!m_server.show(area.topLeft(), area.size(), m_placed)) return false;
+    placed();
+    if (!m_shown.empty() && sameAsShown()) return true;
+    if (!m_server.show(m_area.topLeft(), m_area.size(), m_placed)) return false;
     m_shown = m_placed;
-    m_shownArea = area;
     return true;
 }
 

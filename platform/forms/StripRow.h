@@ -47,11 +47,17 @@ private:
     QRect area() const;
     // The row without its strips, in device pixels.
     const QImage& ground(qreal ratio);
-    // The ground (picture 0), then each strip that changes a pixel of it
-    // (picture 1 on), the later in front as Qt stacks them, in device
-    // pixels of the row.
-    const std::vector<ServerPictures::Placed>& placed(qreal ratio);
-    const QImage& picture(int index, qreal ratio);
+    // The ground (picture 0) and the strips' pictures at this scale, taken
+    // again whenever Qt paints the row or the whole frame is drawn: between
+    // those a step only moves them.
+    void takePictures(qreal ratio);
+    // The ground, then each strip in the row's sight, the later in front as
+    // Qt stacks them, in device pixels of the row.
+    const std::vector<ServerPictures::Placed>& placed();
+    // True when the frame placed shows the same pixels as the one last shown:
+    // the strips that moved, each clear of the others, show the same where
+    // they were and where they are (a plain end over a ground of its colour).
+    bool sameAsShown() const;
     // The row as Qt paints it.
     QImage composed(qreal ratio);
 
@@ -82,10 +88,11 @@ private:
     size_t m_movesWaiting = 0;  // moves since it was asked for
     QImage m_groundImage;
     qint64 m_paletteKey = 0;
-    std::vector<QRect> m_places;  // each strip's in the row, empty when hidden
+    qreal m_ratio = 1;
+    std::vector<QImage> m_pictures;  // as takePictures() took them
+    QRect m_area;                    // the row in the window, in device pixels
     std::vector<ServerPictures::Placed> m_placed;
     std::vector<ServerPictures::Placed> m_shown;  // the frame last shown in the window
-    QRect m_shownArea;
 };
 
 }  // namespace forms
