@@ -34,16 +34,15 @@ const uchar* pixelsAt(const QImage& ground, const QImage& strip, const QRect& pl
 }
 
 // True when the strip shows over the ground at place `a` what it shows at
-// place `b` (an empty place: not there). Only their span can differ, and in
-// each line of it the strip's edges cut it into stretches that each come
-// from one picture at both places.
+// place `b` (an empty place: not there). Only their span can differ, and the
+// strip's edges cut each line of it into stretches that each come from one
+// picture at both places.
 bool showsAlike(const QImage& ground, const QImage& strip, const QRect& a, const QRect& b) {
     const QRect span = (a | b) & ground.rect();
+    int cuts[] = {span.left(), a.left(), a.right() + 1, b.left(), b.right() + 1, span.right() + 1};
+    for (int& cut : cuts) cut = std::clamp(cut, span.left(), span.right() + 1);
+    std::sort(std::begin(cuts), std::end(cuts));
     for (int y = span.top(); y <= span.bottom(); ++y) {
-        int cuts[] = {span.left(), a.left(),      a.right() + 1,
-                      b.left(),    b.right() + 1, span.right() + 1};
-        for (int& cut : cuts) cut = std::clamp(cut, span.left(), span.right() + 1);
-        std::sort(std::begin(cuts), std::end(cuts));
         for (size_t i = 0; i + 1 < std::size(cuts); ++i)
             if (cuts[i] < cuts[i + 1] && std::memcmp(pixelsAt(ground, strip, a, cuts[i], y),
                                                      pixelsAt(ground, strip, b, cuts[i], y),
