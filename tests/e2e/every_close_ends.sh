@@ -221,7 +221,11 @@ for ((round = 1; round <= rounds; round++)); do
     done
 done
 
-leftover=$(pgrep -f "^$program" | tr '\n' ' ')
+# This run's players only: ctest may run other tests' players beside it.
+leftover=$(for pid in $(pgrep -f "^$program"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" &&
+        printf '%s ' "$pid"
+done)
 [ -z "$leftover" ] || fail "players left running: $leftover"
 [ "$failures" = 0 ] || fail "$failures closes failed (see $out/closes.txt)"
 echo "PASS: every close ended the player; longest $(awk '$4 != "-" { print $4 }' "$out/closes.txt" |
